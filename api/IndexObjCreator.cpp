@@ -1,0 +1,29 @@
+#include "IndexObjCreator.h"
+
+#include "api/ObjectStorage.h"
+#include "index/calc/CIndexCalculator.h"
+#include "index/frontend/CIndexParser.h"
+
+IndexObjCreator& IndexObjCreator::operator=(const IndexObjCreator&) { return *this; }
+
+IIndexParser* IndexObjCreator::CreateIndexParserObj() {
+    return CreateZeroFilled<CIndexParser>();
+}
+
+void IndexObjCreator::ReleaseIndexParserObj(IIndexParser** pp) {
+    if (pp == nullptr) return;
+    IIndexParser* p = *pp;
+    *pp = nullptr;
+    DestroyIfOwnClass<CIndexParser>(p);
+}
+
+IIndexCalculator* IndexObjCreator::CreateIndexCalculatorObj() {
+    return CreateZeroFilled<CIndexCalculator>();
+}
+
+void IndexObjCreator::ReleaseIndexCalculatorObj(IIndexCalculator** pp) {
+    if (pp == nullptr) return;
+    IIndexCalculator* p = *pp;
+    *pp = nullptr;
+    DestroyIfOwnClass<CIndexCalculator>(p);
+}

@@ -1,0 +1,19 @@
+// Each subcommand of qxindex registers itself on the application and runs from
+// there. Exit codes: 0 success, 1 the library reported an error, 2 usage or file error.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+namespace qxindex {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFormulaError = 1;
+constexpr int kExitUsage = 2;
+
+// Registers "tokens": the lexer's view of a formula.
+void AddTokensCommand(CLI::App& app, int* exitCode);
+
+// Registers "check": parse a formula and print what the library understood.
+void AddCheckCommand(CLI::App& app, int* exitCode);
+
+}  // namespace qxindex
