@@ -1,0 +1,181 @@
+#include "index/compiler/CompiledFormula.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+void FreeNodeStorage(ExprNode* pNode) {
+    delete[] pNode->pTypes;
+    delete[] pNode->pValues;
+    delete pNode;
+}
+
+// Only used when the work list of ReleaseNode cannot grow: releasing must still
+// release everything, and at that point the stack is the only memory left.
+void ReleaseNodeRecursively(ExprNode* pNode) {
+    if (pNode == nullptr) return;
+    for (uint32_t i = 0; i < pNode->nArgs; ++i) {
+        if (pNode->pTypes[i] == OperandType::Node) {
+            ReleaseNodeRecursively(ReadNodePointer(pNode->pValues[i]));
+        }
+    }
+    FreeNodeStorage(pNode);
+}
+
+}  // namespace
+
+CCalculateInfo::~CCalculateInfo() {
+    for (ExprNode* pNode : m_vecRefNodes) ReleaseNode(pNode);
+    for (ExprNode* pNode : m_vecDrawRefNodes) ReleaseNode(pNode);
+    for (Statement* pStatement : m_vecStatements) ReleaseStatement(pStatement);
+    for (Statement* pStatement : m_vecDrawStatements) ReleaseStatement(pStatement);
+    m_vecRefNodes.clear();
+    m_vecDrawRefNodes.clear();
+    m_vecStatements.clear();
+    m_vecDrawStatements.clear();
+    m_vecParamValues.clear();
+    m_vecDrawParamValues.clear();
+    m_vecDrawParamNames.clear();
+    m_vecStrings.clear();
+    m_vecFieldIds.clear();
+    m_setVolatileOutputs.clear();
+    m_setVolatileVariables.clear();
+    m_setVolatileSlots.clear();
+}
+
+ExprNode* AllocateNode(uint32_t nKind, uint32_t nArgs) {
+    if (nArgs > MAX_NODE_ARGUMENTS) return nullptr;
+    ExprNode* pNode = new (std::nothrow) ExprNode{nKind, nArgs, nullptr, nullptr};
+    if (pNode == nullptr) return nullptr;
+    if (nArgs == 0) return pNode;
+    // Value-initialised: every argument starts as (Empty, 0).
+    pNode->pValues = new (std::nothrow) int64_t[nArgs]();
+    pNode->pTypes = new (std::nothrow) uint32_t[nArgs]();
+    if (pNode->pValues == nullptr || pNode->pTypes == nullptr) {
+        FreeNodeStorage(pNode);
+        return nullptr;
+    }
+    return pNode;
+}
+
+void ReleaseNode(ExprNode* pNode) {
+    if (pNode == nullptr) return;
+    std::vector<ExprNode*> vecPending;
+    ExprNode* pCurrent = pNode;
+    try {
+        while (pCurrent != nullptr) {
+            for (uint32_t i = 0; i < pCurrent->nArgs; ++i) {
+                if (pCurrent->pTypes[i] != OperandType::Node) continue;
+                ExprNode* pChild = ReadNodePointer(pCurrent->pValues[i]);
+                if (pChild != nullptr) vecPending.push_back(pChild);
+                // Detached only once it is safely on the list, so a failed push
+                // leaves it reachable from pCurrent for the fallback below.
+                pCurrent->pTypes[i] = OperandType::Empty;
+            }
+            FreeNodeStorage(pCurrent);
+            pCurrent = nullptr;
+            if (!vecPending.empty()) {
+                pCurrent = vecPending.back();
+                vecPending.pop_back();
+            }
+        }
+    } catch (...) {
+        ReleaseNodeRecursively(pCurrent);
+        for (ExprNode* pLeft : vecPending) ReleaseNodeRecursively(pLeft);
+    }
+}
+
+Statement* AllocateStatement() {
+    return new (std::nothrow) Statement{};
+}
+
+void ReleaseStatement(Statement* pStatement) {
+    if (pStatement == nullptr) return;
+    if (pStatement->typeA == OperandType::Node) ReleaseNode(ReadNodePointer(pStatement->valueA));
+    if (pStatement->typeB == OperandType::Node) ReleaseNode(ReadNodePointer(pStatement->valueB));
+    delete pStatement;
+}
+
+Operand GetNodeArgument(const ExprNode* pNode, uint32_t nIndex) {
+    Operand operand;
+    if (pNode == nullptr || nIndex >= pNode->nArgs) return operand;
+    operand.value = pNode->pValues[nIndex];
+    operand.type = pNode->pTypes[nIndex];
+    return operand;
+}
+
+void SetNodeArgument(ExprNode* pNode, uint32_t nIndex, const Operand& operand) {
+    if (pNode == nullptr || nIndex >= pNode->nArgs) return;
+    pNode->pValues[nIndex] = operand.value;
+    pNode->pTypes[nIndex] = operand.type;
+}
+
+bool InsertNodeArgument(ExprNode* pNode, uint32_t nPos, const Operand& operand) {
+    if (pNode == nullptr || nPos > pNode->nArgs || pNode->nArgs >= MAX_NODE_ARGUMENTS) {
+        return false;
+    }
+    const uint32_t nNewCount = pNode->nArgs + 1;
+    int64_t* pValues = new (std::nothrow) int64_t[nNewCount];
+    uint32_t* pTypes = new (std::nothrow) uint32_t[nNewCount];
+    if (pValues == nullptr || pTypes == nullptr) {
+        delete[] pValues;
+        delete[] pTypes;
+        return false;
+    }
+    for (uint32_t i = 0, j = 0; i < nNewCount; ++i) {
+        if (i == nPos) {
+            pValues[i] = operand.value;
+            pTypes[i] = operand.type;
+        } else {
+            pValues[i] = pNode->pValues[j];
+            pTypes[i] = pNode->pTypes[j];
+            ++j;
+        }
+    }
+    delete[] pNode->pValues;
+    delete[] pNode->pTypes;
+    pNode->pValues = pValues;
+    pNode->pTypes = pTypes;
+    pNode->nArgs = nNewCount;
+    return true;
+}
+
+Operand MakeConstantOperand(uint32_t nCode) {
+    Operand operand;
+    operand.type = OperandType::Number;
+    operand.value = static_cast<int64_t>(static_cast<int32_t>(nCode));
+    return operand;
+}
+
+Operand MakeNumberOperand(float fValue) {
+    uint32_t nBits = 0;
+    std::memcpy(&nBits, &fValue, sizeof nBits);
+    return MakeConstantOperand(nBits);
+}
+
+uint32_t ReadNumberCode(int64_t value) {
+    return static_cast<uint32_t>(value & 0xFFFFFFFF);
+}
+
+float ReadNumberFloat(int64_t value) {
+    const uint32_t nBits = ReadNumberCode(value);
+    float fValue = 0.0f;
+    std::memcpy(&fValue, &nBits, sizeof fValue);
+    return fValue;
+}
+
+Operand MakeNodeOperand(ExprNode* pNode) {
+    Operand operand;
+    operand.type = OperandType::Node;
+    operand.value = static_cast<int64_t>(reinterpret_cast<intptr_t>(pNode));
+    return operand;
+}
+
+ExprNode* ReadNodePointer(int64_t value) {
+    return reinterpret_cast<ExprNode*>(static_cast<intptr_t>(value));
+}
+
+uint32_t PackStateSlots(uint32_t nFirst, uint32_t nSecond) {
+    return (nFirst & 0xFFFF) | ((nSecond & 0xFFFF) << 16);
+}
