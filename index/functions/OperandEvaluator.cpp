@@ -1,0 +1,271 @@
+#include "index/functions/OperandEvaluator.h"
+
+#include <cmath>
+#include <iterator>
+#include <vector>
+
+#include "IIndexDataSource.h"
+#include "index/compiler/CompiledFormula.h"
+#include "index/functions/FieldCache.h"
+#include "index/functions/FunctionDispatch.h"
+#include "index/functions/SeriesStore.h"
+#include "index/functions/ValueConventions.h"
+
+namespace {
+
+// Per-bar fields are read from the data source at every use.
+constexpr int FIRST_BAR_FIELD_ID = 1;
+constexpr int LAST_BAR_FIELD_ID = 500;
+
+// Counts the evaluation steps nested on this thread. Thread-local rather than in the
+// context: the stack that the limit protects belongs to the thread, whichever
+// contexts are in use on it.
+thread_local int t_nEvaluationDepth = 0;
+
+class CDepthGuard {
+public:
+    CDepthGuard() { ++t_nEvaluationDepth; }
+    ~CDepthGuard() { --t_nEvaluationDepth; }
+    CDepthGuard(const CDepthGuard&) = delete;
+    CDepthGuard& operator=(const CDepthGuard&) = delete;
+    bool IsTooDeep() const { return t_nEvaluationDepth > MAX_EVALUATION_DEPTH; }
+};
+
+// Reference operands evaluated inside a referenced series' own assignment index the
+// ordinary lists, whatever the caller was evaluating.
+class CDrawModeCleared {
+public:
+    explicit CDrawModeCleared(EvalContext& context)
+        : m_context(context), m_bSaved(context.bDrawMode) {
+        m_context.bDrawMode = false;
+    }
+    ~CDrawModeCleared() { m_context.bDrawMode = m_bSaved; }
+    CDrawModeCleared(const CDrawModeCleared&) = delete;
+    CDrawModeCleared& operator=(const CDrawModeCleared&) = delete;
+
+private:
+    EvalContext& m_context;
+    bool m_bSaved;
+};
+
+bool IsStopped(const EvalContext& context) {
+    return context.pStop != nullptr && context.pStop->load(std::memory_order_relaxed);
+}
+
+bool HasArrays(const ExprNode& node) {
+    return node.nArgs == 0 || (node.pValues != nullptr && node.pTypes != nullptr);
+}
+
+// "^" is a power. The formula language has no "^" and the front end never writes
+// one, so no stored formula depends on its meaning, and a power is what anyone
+// writing "^" expects. (Combining the bit patterns of the operands, the other
+// candidate, would give meaningless numbers and could even forge INVALID_VALUE.)
+// The compiler binds it like "+" and "-", left to right: 2*3^2 is (2*3)^2.
+//
+// A zero divisor gives 0: it is a data condition, and charts want a line there
+// rather than a gap.
+using BinaryOperator = double (*)(double dLeft, double dRight);
+
+// The binary operators, indexed by node kind. Kinds 12 to 15 are no operators:
+// Unary is never built by the compiler and is refused, Reference is reached through
+// Reference operands, Call and StatefulCall go to the dispatcher.
+// clang-format off
+constexpr BinaryOperator s_arrOperators[] = {
+    [](double a, double b) { return a + b; },                                         // 0  +
+    [](double a, double b) { return a - b; },                                         // 1  -
+    [](double a, double b) { return a * b; },                                         // 2  *
+    [](double a, double b) { return IsZero(b) ? 0.0 : a / b; },                       // 3  /
+    [](double a, double b) { return IsZero(a) || IsZero(b) ? 0.0 : 1.0; },            // 4  &
+    [](double a, double b) { return IsZero(a) && IsZero(b) ? 0.0 : 1.0; },            // 5  |
+    [](double a, double b) { return IsGreater(a, b) ? 1.0 : 0.0; },                   // 6  >
+    [](double a, double b) { return IsGreater(b, a) ? 1.0 : 0.0; },                   // 7  <
+    [](double a, double b) { return IsEqual(a, b) ? 1.0 : 0.0; },                     // 8  =
+    [](double a, double b) { return IsEqual(a, b) || IsGreater(a, b) ? 1.0 : 0.0; },  // 9  >=
+    [](double a, double b) { return IsEqual(a, b) || IsGreater(b, a) ? 1.0 : 0.0; },  // 10 <=
+    [](double a, double b) { return IsEqual(a, b) ? 0.0 : 1.0; },                     // 11 <>
+    nullptr, nullptr, nullptr, nullptr,                                               // 12..15
+    [](double a, double b) { return std::pow(a, b); },                                // 16 ^
+};
+// clang-format on
+static_assert(std::size(s_arrOperators) == NodeKind::Caret + 1, "one row per node kind");
+
+int EvaluateNode(EvalContext& context, const ExprNode* pNode, double* pOut, int nBarOffset) {
+    if (pNode == nullptr || !HasArrays(*pNode)) return EVAL_ERROR;
+    if (pNode->nKind == NodeKind::Call || pNode->nKind == NodeKind::StatefulCall) {
+        return CallFunction(pNode, pOut, &context, nBarOffset);
+    }
+    if (pNode->nKind >= std::size(s_arrOperators)) return EVAL_ERROR;
+    const BinaryOperator pfnOperator = s_arrOperators[pNode->nKind];
+    if (pfnOperator == nullptr || pNode->nArgs != 2) return EVAL_ERROR;
+
+    double dLeft = INVALID_VALUE;
+    int nStatus =
+        EvaluateOperand(&context, pNode->pTypes[0], pNode->pValues[0], &dLeft, nBarOffset);
+    if (nStatus != EVAL_OK) return nStatus;
+    // An invalid left side decides the result: the right side is not even evaluated,
+    // so the series it refers to are not computed at this bar.
+    if (IsInvalid(dLeft)) {
+        *pOut = INVALID_VALUE;
+        return EVAL_OK;
+    }
+    double dRight = INVALID_VALUE;
+    nStatus = EvaluateOperand(&context, pNode->pTypes[1], pNode->pValues[1], &dRight, nBarOffset);
+    if (nStatus != EVAL_OK) return nStatus;
+    *pOut = IsInvalid(dRight) ? INVALID_VALUE : pfnOperator(dLeft, dRight);
+    return EVAL_OK;
+}
+
+int EvaluateParameter(const EvalContext& context, int64_t nIndex, double* pOut) {
+    if (context.pInfo == nullptr) return EVAL_ERROR;
+    // Drawing statements carry their own parameter list.
+    const std::vector<float>& vecValues =
+        context.bDrawMode ? context.pInfo->m_vecDrawParamValues : context.pInfo->m_vecParamValues;
+    if (nIndex < 0 || static_cast<uint64_t>(nIndex) >= vecValues.size()) return EVAL_ERROR;
+    *pOut = vecValues[static_cast<size_t>(nIndex)];
+    return EVAL_OK;
+}
+
+int EvaluateField(const EvalContext& context, int64_t nIndex, int nPos, double* pOut) {
+    const std::vector<int>& vecFieldIds = context.pInfo->m_vecFieldIds;
+    if (nIndex < 0 || static_cast<uint64_t>(nIndex) >= vecFieldIds.size()) return EVAL_ERROR;
+    const int nFieldId = vecFieldIds[static_cast<size_t>(nIndex)];
+    const bool bBarField = nFieldId >= FIRST_BAR_FIELD_ID && nFieldId <= LAST_BAR_FIELD_ID;
+    const bool bConstantField =
+        nFieldId >= FIRST_CONSTANT_FIELD_ID && nFieldId <= LAST_CONSTANT_FIELD_ID;
+    if (!bBarField && !bConstantField) {
+        *pOut = context.dDefault;
+        return EVAL_OK;
+    }
+    if (context.pDataSource == nullptr && (bBarField || context.pFieldCache == nullptr)) {
+        return EVAL_ERROR;
+    }
+    double dValue = INVALID_VALUE;
+    bool bAnswered = false;
+    if (bBarField) {
+        bAnswered = context.pDataSource->GetFieldValue(nFieldId, nPos, &dValue);
+    } else if (context.pFieldCache != nullptr) {
+        bAnswered = context.pFieldCache->GetValue(context.pDataSource, nFieldId, &dValue);
+    } else {
+        bAnswered = context.pDataSource->GetConstantFieldValue(nFieldId, &dValue);
+    }
+    // A source answering with the all-ones pattern means "nothing" too; passed on, it
+    // would plant an "uncomputed" marker in a memoised series and have it recomputed
+    // at every read.
+    *pOut = bAnswered && IsComputed(dValue) ? dValue : INVALID_VALUE;
+    return EVAL_OK;
+}
+
+int EvaluateSeries(EvalContext& context, uint32_t nKind, int64_t nNumber, int nPos, double* pOut) {
+    if (context.pStore == nullptr) return EVAL_ERROR;
+    if (nKind >= SERIES_KIND_COUNT || nNumber < 0 || nNumber > MAX_SERIES_NUMBER) {
+        return EVAL_ERROR;
+    }
+    const int nSeriesKind = static_cast<int>(nKind);
+    const int nSeriesNumber = static_cast<int>(nNumber);
+    double* pSeries = context.pStore->GetSeries(nSeriesKind, nSeriesNumber, 0);
+    if (pSeries == nullptr || context.pStore->GetBarCount() < context.nBarCount) {
+        return EVAL_ERROR;
+    }
+    if (!IsComputed(pSeries[nPos])) {
+        const int nSavedBar = context.nBar;
+        context.nBar = nPos;
+        const int nStatus = ComputeSeriesAt(&context, nSeriesKind, nSeriesNumber);
+        context.nBar = nSavedBar;
+        if (nStatus != EVAL_OK) return nStatus;
+    }
+    *pOut = pSeries[nPos];
+    return EVAL_OK;
+}
+
+int EvaluateReference(EvalContext& context, int64_t nIndex, int nPos, double* pOut) {
+    if (context.pInfo == nullptr) return EVAL_ERROR;
+    const std::vector<ExprNode*>& vecRefNodes =
+        context.bDrawMode ? context.pInfo->m_vecDrawRefNodes : context.pInfo->m_vecRefNodes;
+    if (nIndex < 0 || static_cast<uint64_t>(nIndex) >= vecRefNodes.size()) return EVAL_ERROR;
+    const ExprNode* pRef = vecRefNodes[static_cast<size_t>(nIndex)];
+    if (pRef == nullptr || pRef->nArgs < 1 || !HasArrays(*pRef)) return EVAL_ERROR;
+    if (pRef->pTypes[0] == RefListKind::Field) {
+        return EvaluateField(context, pRef->pValues[0], nPos, pOut);
+    }
+    return EvaluateSeries(context, pRef->pTypes[0], pRef->pValues[0], nPos, pOut);
+}
+
+// The assignment statement defining (nKind, nNumber), or null.
+const Statement* FindAssignment(const CCalculateInfo& info, int nKind, int nNumber,
+                                const EvalContext& context, int& nStatus) {
+    nStatus = EVAL_OK;
+    for (const Statement* pStatement : info.m_vecStatements) {
+        if (IsStopped(context)) {
+            nStatus = EVAL_ERROR;
+            return nullptr;
+        }
+        if (pStatement == nullptr || pStatement->typeA != OperandType::Reference) continue;
+        const int64_t nTarget = pStatement->valueA;
+        if (nTarget < 0 || static_cast<uint64_t>(nTarget) >= info.m_vecRefNodes.size()) continue;
+        const ExprNode* pRef = info.m_vecRefNodes[static_cast<size_t>(nTarget)];
+        if (pRef == nullptr || pRef->nArgs < 1 || !HasArrays(*pRef)) continue;
+        if (pRef->pTypes[0] == static_cast<uint32_t>(nKind) && pRef->pValues[0] == nNumber) {
+            return pStatement;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+int EvaluateOperand(EvalContext* pContext, uint32_t nType, int64_t value, double* pOut,
+                    int nBarOffset) {
+    if (pContext == nullptr || pOut == nullptr) return EVAL_ERROR;
+    if (IsStopped(*pContext)) return EVAL_ERROR;
+    const CDepthGuard depth;
+    if (depth.IsTooDeep()) return EVAL_ERROR;
+
+    switch (nType) {
+        case OperandType::Empty:
+            *pOut = 0.0;
+            return EVAL_OK;
+        case OperandType::Number:
+        case OperandType::String:
+            // A string operand is the float reading of its index bits; only the draw
+            // stage knows to turn it back into an index.
+            *pOut = ReadNumberFloat(value);
+            return EVAL_OK;
+        case OperandType::Parameter:
+            return EvaluateParameter(*pContext, value, pOut);
+        case OperandType::Node:
+        case OperandType::Reference:
+            break;
+        default:
+            return EVAL_ERROR;
+    }
+
+    const int64_t nPos = static_cast<int64_t>(pContext->nBar) - nBarOffset;
+    if (nPos < 0 || nPos >= pContext->nBarCount) {
+        *pOut = INVALID_VALUE;
+        return EVAL_OK;
+    }
+    if (nType == OperandType::Node) {
+        return EvaluateNode(*pContext, ReadNodePointer(value), pOut, nBarOffset);
+    }
+    return EvaluateReference(*pContext, value, static_cast<int>(nPos), pOut);
+}
+
+int ComputeSeriesAt(EvalContext* pContext, int nKind, int nNumber) {
+    if (pContext == nullptr || pContext->pInfo == nullptr || pContext->pStore == nullptr) {
+        return EVAL_ERROR;
+    }
+    EvalContext& context = *pContext;
+    const CDrawModeCleared drawModeCleared(context);
+    int nStatus = EVAL_OK;
+    const Statement* pAssignment = FindAssignment(*context.pInfo, nKind, nNumber, context, nStatus);
+    if (pAssignment == nullptr) return nStatus;
+
+    double* pSeries = context.pStore->GetSeries(nKind, nNumber, 0);
+    if (pSeries == nullptr) return EVAL_ERROR;
+    if (context.nBar < 0 || context.nBar >= context.pStore->GetBarCount()) return EVAL_ERROR;
+    double dValue = INVALID_VALUE;
+    nStatus = EvaluateOperand(&context, pAssignment->typeB, pAssignment->valueB, &dValue, 0);
+    if (nStatus != EVAL_OK) return nStatus;
+    pSeries[context.nBar] = dValue;
+    return EVAL_OK;
+}

@@ -1,0 +1,85 @@
+#include "index/functions/SeriesStore.h"
+
+#include <algorithm>
+#include <new>
+
+#include "index/functions/ValueConventions.h"
+
+CSeriesStore::CSeriesStore(int nBarCount) : m_nBarCount(nBarCount) {}
+
+CSeriesStore::~CSeriesStore() {
+    for (std::vector<SeriesSlot>& vecKind : m_vecSeries) {
+        for (SeriesSlot& slot : vecKind) ReleaseSlot(slot);
+    }
+}
+
+void CSeriesStore::ReleaseSlot(SeriesSlot& slot) {
+    if (slot.pValues == nullptr) return;
+    m_setShortSeries.erase(slot.pValues);
+    delete[] slot.pValues;
+    slot.pValues = nullptr;
+    slot.nLength = 0;
+}
+
+double* CSeriesStore::GetSeries(int nKind, int nNumber, int nLength) {
+    if (nKind < 0 || nKind >= SERIES_KIND_COUNT) return nullptr;
+    if (nNumber < 0 || nNumber > MAX_SERIES_NUMBER) return nullptr;
+    const bool bShort = nLength >= 1;
+    if (!bShort && m_nBarCount < 1) return nullptr;
+    const size_t nWanted =
+        bShort ? static_cast<size_t>(nLength) : static_cast<size_t>(m_nBarCount) + 2;
+
+    std::vector<SeriesSlot>& vecKind = m_vecSeries[nKind];
+    const size_t nIndex = static_cast<size_t>(nNumber);
+    try {
+        if (vecKind.size() <= nIndex) vecKind.resize(nIndex + 1, SeriesSlot{nullptr, 0});
+    } catch (...) {
+        return nullptr;
+    }
+    SeriesSlot& slot = vecKind[nIndex];
+    if (slot.pValues != nullptr) return slot.nLength >= nWanted ? slot.pValues : nullptr;
+
+    double* pValues = new (std::nothrow) double[nWanted];
+    if (pValues == nullptr) return nullptr;
+    std::fill(pValues, pValues + nWanted, UNCOMPUTED_VALUE);
+    if (bShort) {
+        try {
+            m_setShortSeries.insert(pValues);
+        } catch (...) {
+            delete[] pValues;
+            return nullptr;
+        }
+    }
+    slot.pValues = pValues;
+    slot.nLength = nWanted;
+    return pValues;
+}
+
+double* CSeriesStore::FindSeries(int nKind, int nNumber) const {
+    if (nKind < 0 || nKind >= SERIES_KIND_COUNT || nNumber < 0) return nullptr;
+    const std::vector<SeriesSlot>& vecKind = m_vecSeries[nKind];
+    if (static_cast<size_t>(nNumber) >= vecKind.size()) return nullptr;
+    return vecKind[static_cast<size_t>(nNumber)].pValues;
+}
+
+void CSeriesStore::DeleteSeries(int nKind, int nNumber) {
+    if (nKind < 0 || nKind >= SERIES_KIND_COUNT || nNumber < 0) return;
+    std::vector<SeriesSlot>& vecKind = m_vecSeries[nKind];
+    if (static_cast<size_t>(nNumber) >= vecKind.size()) return;
+    ReleaseSlot(vecKind[static_cast<size_t>(nNumber)]);
+}
+
+void CSeriesStore::Invalidate(int nFirst, int nLast) {
+    if (nFirst > nLast) std::swap(nFirst, nLast);
+    const long long nEnd = static_cast<long long>(m_nBarCount) + 1;
+    const long long nFrom = std::max<long long>(nFirst, 0);
+    const long long nTo = std::min<long long>(nLast, nEnd);
+    if (nFrom > nTo) return;
+    for (std::vector<SeriesSlot>& vecKind : m_vecSeries) {
+        for (SeriesSlot& slot : vecKind) {
+            if (slot.pValues == nullptr || m_setShortSeries.count(slot.pValues) != 0) continue;
+            // A whole series spans m_nBarCount + 2 doubles, so nTo is always inside.
+            std::fill(slot.pValues + nFrom, slot.pValues + nTo + 1, UNCOMPUTED_VALUE);
+        }
+    }
+}

@@ -1,0 +1,67 @@
+// The per-calculation store of double series: output lines, variables and the
+// per-call state of the function library, each kind a vector of buffers indexed by
+// series number. The store owns every buffer; callers only borrow them, and a
+// buffer keeps its address until the store deletes it.
+#pragma once
+
+#include <cstddef>
+#include <set>
+#include <vector>
+
+// Series kinds in use (the list kinds of the compiled form, plus the state kind).
+constexpr int SERIES_KIND_FIELD = 3;  // never stored: read through the data source
+constexpr int SERIES_KIND_OUTPUT = 4;
+constexpr int SERIES_KIND_VARIABLE = 5;
+constexpr int SERIES_KIND_STATE = 11;
+constexpr int SERIES_KIND_COUNT = 15;
+
+// Highest series number a store accepts. Numbers come from the compiled form
+// (variables, auto variables and 16-bit state slots share one counter), so no real
+// formula comes near it; the cap keeps a corrupt number from reserving gigabytes
+// of null pointers.
+constexpr int MAX_SERIES_NUMBER = 1 << 20;
+
+class CSeriesStore {
+public:
+    explicit CSeriesStore(int nBarCount);
+    ~CSeriesStore();
+    CSeriesStore(const CSeriesStore&) = delete;
+    CSeriesStore& operator=(const CSeriesStore&) = delete;
+
+    int GetBarCount() const { return m_nBarCount; }
+
+    // The series (kind, number), created filled with UNCOMPUTED_VALUE when missing.
+    // A length of 0 or less asks for a whole series of m_nBarCount + 2 doubles (none
+    // when the store has no bars); a length of 1 or more asks for a short series of
+    // that many doubles, which Invalidate leaves alone. Null for a kind outside
+    // 0..14, a negative or oversized number, or exhausted memory.
+    //
+    // An existing series is returned only when it is at least as long as asked:
+    // a hand-built formula could give two calls the same state slot with different
+    // needs, and a buffer shorter than its reader expects must never be handed out.
+    double* GetSeries(int nKind, int nNumber, int nLength);
+
+    // The existing series, or null; never creates one.
+    double* FindSeries(int nKind, int nNumber) const;
+
+    // Deletes one series (partial reset of volatile series); numbers beyond the
+    // kind's vector are ignored. The next GetSeries recreates it uncomputed.
+    void DeleteSeries(int nKind, int nNumber);
+
+    // Sets elements a..b of every whole series back to UNCOMPUTED_VALUE. The ends may
+    // come in either order and are clamped to 0..m_nBarCount + 1. Short series hold
+    // per-call state, not values per bar, and are left alone.
+    void Invalidate(int nFirst, int nLast);
+
+private:
+    struct SeriesSlot {
+        double* pValues;
+        size_t nLength;
+    };
+
+    void ReleaseSlot(SeriesSlot& slot);
+
+    int m_nBarCount;
+    std::vector<SeriesSlot> m_vecSeries[SERIES_KIND_COUNT];
+    std::set<double*> m_setShortSeries;
+};

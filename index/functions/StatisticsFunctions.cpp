@@ -1,0 +1,332 @@
+// Statistics over the window of the last n bars p - n + 1 .. p: dispersion (STD,
+// STDP, VAR, VARP, AVEDEV, DEVSQ), linear regression (SLOPE, FORCAST), two series
+// (COVAR, RELATE) and volatility (VOLAT).
+//
+// The window must be complete (p + 1 >= n) and hold no invalid value; otherwise the
+// result is INVALID_VALUE. When it is incomplete X is still evaluated at p, so the
+// variables X depends on are computed in the same order as for a complete window.
+//
+// Only STD, STDP, VAR, VARP and VOLAT keep running sums. AVEDEV, DEVSQ, COVAR and
+// RELATE need every value of the window for their deviations anyway, so they sum
+// their means afresh in the same pass: a running sum would save nothing there and
+// could only add drift. Their state slot stays unused.
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <limits>
+#include <new>
+#include <vector>
+
+#include "index/functions/FunctionDispatch.h"
+#include "index/functions/FunctionFrame.h"
+#include "index/functions/ValueConventions.h"
+
+namespace {
+
+// Element positions: a call with a state slot carries it in element 1.
+constexpr int STATE_ELEMENT = 1;
+constexpr int STATEFUL_X = 2;
+constexpr int STATEFUL_N = 3;
+constexpr int PAIR_Y = 3;
+constexpr int PAIR_N = 4;
+constexpr int PLAIN_X = 1;
+constexpr int PLAIN_N = 2;
+
+// Reads the period and checks that the window is complete and at least nMinimum
+// bars long. False when the body must stop; the result is then written.
+bool OpenWindow(CFunctionFrame& frame, int nXElement, int nPeriodElement, int nMinimum, int& n) {
+    if (!frame.ReadPeriod(nPeriodElement, n)) return false;
+    if (frame.Bar() + 1 >= n && n >= nMinimum) return true;
+    double dX = INVALID_VALUE;
+    if (frame.EvaluateArg(nXElement, 0, dX)) frame.ReturnInvalid();
+    return false;
+}
+
+// The n values of the window, oldest first. False when the body must stop: an
+// invalid value (result INVALID_VALUE), an evaluation error or exhausted memory.
+bool ReadWindow(CFunctionFrame& frame, int nElement, int n, std::vector<double>& vecValues) {
+    try {
+        vecValues.assign(static_cast<size_t>(n), 0.0);
+    } catch (const std::bad_alloc&) {
+        return frame.Reject();
+    }
+    for (int k = 0; k < n; ++k) {
+        if (!frame.ReadArg(nElement, vecValues[static_cast<size_t>(n - 1 - k)], k)) return false;
+    }
+    return true;
+}
+
+// Summed about the newest value, so that the mean of a constant window is that
+// constant exactly and its deviations are exactly 0.
+double MeanOf(const std::vector<double>& vecValues) {
+    const double dShift = vecValues.back();
+    double dSum = 0.0;
+    for (const double dValue : vecValues) dSum += dValue - dShift;
+    return dShift + dSum / static_cast<double>(vecValues.size());
+}
+
+// Sums of the window about a shift c taken from its values: S = Σ(x - c) and
+// Q = Σ(x - c)². Plain sums of values and squares would lose the variance of
+// prices to cancellation: around 100 with a deviation of 0.01, Q - S²/n cancels
+// eight of Q's sixteen digits. About a shift among the values little cancels, and
+// a constant series, equal to its shift, sums to exactly 0.
+struct WindowMoments {
+    double dSum = 0.0;
+    double dSquares = 0.0;
+    int n = 0;
+
+    // Σ(x - mean)² = Q - S²/n. A remainder within the rounding of the sums (a few
+    // units in the last place of Q per bar summed) is no deviation but the residue
+    // of values that left the window; it is 0, so that a window that turned
+    // constant has a deviation of exactly 0, and never a negative one.
+    double DeviationSquares() const {
+        const double dRemainder = dSquares - dSum * dSum / n;
+        const double dNoise = 4.0 * (n + 1) * std::numeric_limits<double>::epsilon() * dSquares;
+        return dRemainder > dNoise ? dRemainder : 0.0;
+    }
+};
+
+// Running moments in the state slot: (S, Q, shift, bars since the last fresh sum).
+//
+// The window is summed afresh, with its newest value as the new shift, at the first
+// bar, after any break of the running state, and whenever n
+// bars have been added since the last fresh sum. The last rule bounds both the
+// rounding that the O(1) updates accumulate and the distance that prices can wander
+// from the shift, so results stay within about 1e-12 of a fresh two-pass sum over
+// any number of bars; on average it costs one more read of X per bar.
+//
+// False when the body must stop (result INVALID_VALUE or an error); an invalid
+// value leaves the state as it was.
+bool ReadMoments(CFunctionFrame& frame, int n, WindowMoments& moments) {
+    CRunningState state;
+    if (!state.Load(frame, STATE_ELEMENT, 4)) return false;
+    bool bSame = false;
+    if (!frame.TestSamePeriod(STATEFUL_N, n, bSame)) return false;
+    moments.n = n;
+    if (state.CanContinue(bSame) && state.Previous(3) + 1 < n) {
+        double dNew = 0.0;
+        double dOld = 0.0;
+        if (!frame.ReadArg(STATEFUL_X, dNew) || !frame.ReadArg(STATEFUL_X, dOld, n)) return false;
+        const double dShift = state.Previous(2);
+        dNew -= dShift;
+        dOld -= dShift;
+        moments.dSum = state.Previous(0) + dNew - dOld;
+        moments.dSquares = state.Previous(1) + dNew * dNew - dOld * dOld;
+        state.Store({moments.dSum, moments.dSquares, dShift, state.Previous(3) + 1});
+        return true;
+    }
+    std::vector<double> vecValues;
+    if (!ReadWindow(frame, STATEFUL_X, n, vecValues)) return false;
+    const double dShift = vecValues.back();
+    for (const double dValue : vecValues) {
+        moments.dSum += dValue - dShift;
+        moments.dSquares += (dValue - dShift) * (dValue - dShift);
+    }
+    state.Store({moments.dSum, moments.dSquares, dShift, 0.0});
+    return true;
+}
+
+// The sample (n - 1) or population (n) standard deviation.
+double DeviationOf(const WindowMoments& moments, int nDivisor) {
+    return std::sqrt(moments.DeviationSquares() / nDivisor);
+}
+
+template <int MINIMUM_BARS>
+bool OpenMoments(CFunctionFrame& frame, WindowMoments& moments) {
+    int n = 0;
+    return frame.Enter(4) && OpenWindow(frame, STATEFUL_X, STATEFUL_N, MINIMUM_BARS, n) &&
+           ReadMoments(frame, n, moments);
+}
+
+int Std(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarOffset) {
+    CFunctionFrame frame(pNode, pOut, pContext, nBarOffset);
+    WindowMoments moments;
+    if (!OpenMoments<2>(frame, moments)) return frame.Status();
+    return frame.Return(DeviationOf(moments, moments.n - 1));
+}
+
+int StdP(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarOffset) {
+    CFunctionFrame frame(pNode, pOut, pContext, nBarOffset);
+    WindowMoments moments;
+    if (!OpenMoments<1>(frame, moments)) return frame.Status();
+    return frame.Return(DeviationOf(moments, moments.n));
+}
+
+int Var(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarOffset) {
+    CFunctionFrame frame(pNode, pOut, pContext, nBarOffset);
+    WindowMoments moments;
+    if (!OpenMoments<2>(frame, moments)) return frame.Status();
+    return frame.Return(moments.DeviationSquares() / (moments.n - 1));
+}
+
+int VarP(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarOffset) {
+    CFunctionFrame frame(pNode, pOut, pContext, nBarOffset);
+    WindowMoments moments;
+    if (!OpenMoments<1>(frame, moments)) return frame.Status();
+    return frame.Return(moments.DeviationSquares() / moments.n);
+}
+
+// Bars of each period kind in a year, per unit of nPeriodLength, counting 250
+// trading days of 4 trading hours. Kinds as PERIOD reads them: 0 seconds,
+// 1 minutes, 2 hours, 3 days, 4 weeks, 5 months, 6 quarters, 7 years.
+// clang-format off
+constexpr double s_arrBarsPerYear[] = {
+    250.0 * 4 * 3600,  // seconds
+    250.0 * 4 * 60,    // minutes
+    250.0 * 4,         // hours
+    250.0,             // days
+    52.0,              // weeks
+    12.0,              // months
+    4.0,               // quarters
+    1.0,               // years
+};
+// clang-format on
+
+// VOLAT(X, N): the sample standard deviation of X over the window (as STD),
+// annualised by the square root of the bars in a year:
+//   STD(X, N) × sqrt(s_arrBarsPerYear[nPeriodKind] / max(nPeriodLength, 1)).
+// A period kind outside the table has no year to scale to: INVALID_VALUE.
+int Volat(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarOffset) {
+    CFunctionFrame frame(pNode, pOut, pContext, nBarOffset);
+    WindowMoments moments;
+    if (!OpenMoments<2>(frame, moments)) return frame.Status();
+    const int nKind = frame.Context().nPeriodKind;
+    if (nKind < 0 || nKind >= static_cast<int>(std::size(s_arrBarsPerYear))) {
+        return frame.ReturnInvalid();
+    }
+    const double dLength = std::max(frame.Context().nPeriodLength, 1);
+    const double dFactor = std::sqrt(s_arrBarsPerYear[nKind] / dLength);
+    return frame.Return(DeviationOf(moments, moments.n - 1) * dFactor);
+}
+
+// AVEDEV and DEVSQ: the deviations from the window's mean, summed afresh.
+template <bool SQUARED>
+int Deviations(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarOffset) {
+    CFunctionFrame frame(pNode, pOut, pContext, nBarOffset);
+    int n = 0;
+    std::vector<double> vecValues;
+    if (!frame.Enter(4) || !OpenWindow(frame, STATEFUL_X, STATEFUL_N, 1, n) ||
+        !ReadWindow(frame, STATEFUL_X, n, vecValues)) {
+        return frame.Status();
+    }
+    const double dMean = MeanOf(vecValues);
+    double dTotal = 0.0;
+    for (const double dValue : vecValues) {
+        dTotal += SQUARED ? (dValue - dMean) * (dValue - dMean) : std::fabs(dValue - dMean);
+    }
+    return frame.Return(SQUARED ? dTotal : dTotal / n);
+}
+
+// The least-squares line through (t, X) with t = 0 for the oldest bar of the window
+// up to n - 1 for the newest. Computed about the means of t and X, which gives the
+// same line as the normal equations without their cancellation. A single bar
+// (n = 1, where the normal equations divide by zero) is read as a flat line through
+// it: slope 0, value X.
+struct RegressionLine {
+    double dSlope = 0.0;
+    double dNewest = 0.0;  // the line's value at the newest bar
+};
+
+bool FitLine(CFunctionFrame& frame, RegressionLine& line) {
+    int n = 0;
+    std::vector<double> vecValues;
+    if (!frame.Enter(3) || !OpenWindow(frame, PLAIN_X, PLAIN_N, 1, n) ||
+        !ReadWindow(frame, PLAIN_X, n, vecValues)) {
+        return false;
+    }
+    const double dMeanY = MeanOf(vecValues);
+    const double dMeanT = (n - 1) / 2.0;
+    double dProducts = 0.0;
+    double dSquares = 0.0;
+    for (int t = 0; t < n; ++t) {
+        dProducts += (t - dMeanT) * (vecValues[static_cast<size_t>(t)] - dMeanY);
+        dSquares += (t - dMeanT) * (t - dMeanT);
+    }
+    line.dSlope = dSquares > 0 ? dProducts / dSquares : 0.0;
+    line.dNewest = dMeanY + line.dSlope * dMeanT;
+    return true;
+}
+
+int Slope(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarOffset) {
+    CFunctionFrame frame(pNode, pOut, pContext, nBarOffset);
+    RegressionLine line;
+    if (!FitLine(frame, line)) return frame.Status();
+    return frame.Return(line.dSlope);
+}
+
+int Forcast(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarOffset) {
+    CFunctionFrame frame(pNode, pOut, pContext, nBarOffset);
+    RegressionLine line;
+    if (!FitLine(frame, line)) return frame.Status();
+    return frame.Return(line.dNewest);
+}
+
+// Σ dx·dy, Σ dx² and Σ dy² of X and Y about their window means.
+struct PairSums {
+    double dProducts = 0.0;
+    double dSquaresX = 0.0;
+    double dSquaresY = 0.0;
+    int n = 0;
+};
+
+bool SumPair(CFunctionFrame& frame, int nMinimum, PairSums& sums) {
+    std::vector<double> vecX;
+    std::vector<double> vecY;
+    if (!frame.Enter(5) || !OpenWindow(frame, STATEFUL_X, PAIR_N, nMinimum, sums.n) ||
+        !ReadWindow(frame, STATEFUL_X, sums.n, vecX) || !ReadWindow(frame, PAIR_Y, sums.n, vecY)) {
+        return false;
+    }
+    const double dMeanX = MeanOf(vecX);
+    const double dMeanY = MeanOf(vecY);
+    for (size_t i = 0; i < vecX.size(); ++i) {
+        const double dX = vecX[i] - dMeanX;
+        const double dY = vecY[i] - dMeanY;
+        sums.dProducts += dX * dY;
+        sums.dSquaresX += dX * dX;
+        sums.dSquaresY += dY * dY;
+    }
+    return true;
+}
+
+// Like STD and VAR, the sample covariance needs two bars: n = 1 is INVALID_VALUE.
+int Covar(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarOffset) {
+    CFunctionFrame frame(pNode, pOut, pContext, nBarOffset);
+    PairSums sums;
+    if (!SumPair(frame, 2, sums)) return frame.Status();
+    return frame.Return(sums.dProducts / (sums.n - 1));
+}
+
+// A series without any deviation in the window (a constant, or n = 1) correlates
+// with nothing: 0, as a division by zero gives in formulas. Rounding may push a
+// perfect correlation a hair beyond ±1; it is held to the range.
+int Relate(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarOffset) {
+    CFunctionFrame frame(pNode, pOut, pContext, nBarOffset);
+    PairSums sums;
+    if (!SumPair(frame, 1, sums)) return frame.Status();
+    const double dDenominator = std::sqrt(sums.dSquaresX * sums.dSquaresY);
+    if (!(dDenominator > 0)) return frame.Return(0.0);
+    return frame.Return(std::min(1.0, std::max(-1.0, sums.dProducts / dDenominator)));
+}
+
+// clang-format off
+constexpr DispatchEntry s_arrRows[] = {
+    {Deviations<false>, 180},  // AVEDEV
+    {Deviations<true>,  181},  // DEVSQ
+    {StdP,              182},  // STDP
+    {Var,               183},  // VAR
+    {Std,               184},  // STD
+    {VarP,              185},  // VARP
+    {Forcast,           186},  // FORCAST
+    {Slope,             187},  // SLOPE
+    {Covar,             188},  // COVAR
+    {Relate,            189},  // RELATE
+    {Volat,             192},  // VOLAT
+};
+// clang-format on
+
+}  // namespace
+
+DispatchRows StatisticsFunctionRows() {
+    return {s_arrRows, std::size(s_arrRows)};
+}
