@@ -1,16 +1,36 @@
 // The indicator calculator: evaluates one parsed formula over one bar series and
 // hands out value series, value ranges and drawing records.
+//
+// Calculation writes a working series store under m_mtxCalc; UpdateDisplayData
+// copies what was calculated since the last time into a display store, and every
+// reader takes its values from there. A long calculation on one thread therefore
+// never changes what another thread is drawing, and publishing is the one moment
+// both stores are touched together.
+//
+// The operations are spread over several files by concept: lifecycle and Calculate
+// here (CIndexCalculator.cpp), the calculation window and the evaluation order
+// (EvaluationSchedule.cpp), publishing and the series readers (DisplayPublisher.cpp),
+// value ranges (ValueRange.cpp) and the draw stage (DrawStageDispatch.cpp).
 #pragma once
 
 #include <atomic>
+#include <cstdint>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <utility>
 #include <vector>
 
 #include "IIndexCalculator.h"
+#include "index/calc/DrawStageContext.h"
 
-class CIndexCalculator : public IIndexCalculator {
+class CCalculateInfo;
+class CFieldCache;
+class CPriceCache;
+class CSeriesStore;
+struct ExprNode;
+
+class CIndexCalculator : public IIndexCalculator, public IDrawStageContext {
 public:
     CIndexCalculator();
     virtual ~CIndexCalculator();
@@ -33,13 +53,75 @@ public:
                      std::vector<QXDrawInfo::GraphDrawInfo>* out) override;
     bool ReleaseDrawInfo(std::vector<QXDrawInfo::GraphDrawInfo>* infos) override;
 
+    // What the draw-stage producers read; valid only while GetDrawInfo runs them.
+    IIndexParser* GetParser() override;
+    IIndexDataSource* GetDataSource() override;
+    const CCalculateInfo* GetCalculateInfo() override;
+    const CPriceCache* GetPriceCache() override;
+    int GetSeriesBarCount() override;
+    const double* DrawStatementSeries(const CCalculateInfo* pInfo, const ExprNode* pCallNode,
+                                      int nPosition) override;
+    QXDrawInfo::QXColor LineColour(int nStatementIndex) override;
+    uint32_t EvaluateConstantArg(const ExprNode* pCallNode, int nPosition,
+                                 uint32_t nFallback) override;
+
 private:
+    // Publishing and every reader hold both locks, always the calculation lock first:
+    // with one fixed order, two of them can never each hold the lock the other waits
+    // for. The calculation itself holds only m_mtxCalc.
+    class CBothLocks {
+    public:
+        explicit CBothLocks(CIndexCalculator& calculator)
+            : m_lockCalc(calculator.m_mtxCalc), m_lockDisplay(calculator.m_mtxDisplay) {}
+
+    private:
+        std::lock_guard<std::recursive_mutex> m_lockCalc;
+        std::lock_guard<std::recursive_mutex> m_lockDisplay;
+    };
+
+    // Lifecycle (CIndexCalculator.cpp).
+    CCalculateInfo* CompiledFormula() const;
+    bool HasWindow() const;
+    bool CalculateLocked(int nFrom, int nTo, bool bForce);
+    void CreateWorkingState(int nBarCount);
+    // Full: forget everything calculated. Partial: drop only the series of volatile
+    // outputs, variables and state slots, and the window.
+    void ResetCalculation(bool bFull);
+    bool DecideNeedPriceCache() const;
+    bool IsStatementShown(int nIndex, const std::set<int>* pExcluded) const;
+
+    // Scheduling (EvaluationSchedule.cpp); all under m_mtxCalc.
+    void NormaliseRange(int& nFrom, int& nTo) const;
+    bool CalculateRange(int nFrom, int nTo);
+    bool EvaluateAll(int nFrom, int nTo);
+    void EvaluateDrawStatement(int nFrom, int nTo, const ExprNode* pCallNode);
+
+    // Readers (DisplayPublisher.cpp, ValueRange.cpp, DrawStageDispatch.cpp); all under
+    // both locks.
+    CSeriesStore* PublishedStore() const;
+    bool GetStatementValueRange(int nFrom, int nTo, const ExprNode* pCallNode, double* pMin,
+                                double* pMax);
+    void DispatchDrawStatements(int nFrom, int nTo, int nStep, const std::set<int>* pExcluded,
+                                std::vector<QXDrawInfo::GraphDrawInfo>* pOut);
+
     IIndexParser* m_pParser;
     IIndexDataSource* m_pDataSource;
+    int m_nDisplayBarCount;  // available bars when the display data was last updated
+    std::unique_ptr<CSeriesStore> m_pStore;  // working store; null until calculated
+    std::unique_ptr<CFieldCache> m_pFieldCache;
+    bool m_bNeedPriceCache;
+    std::unique_ptr<CPriceCache> m_pPriceCache;
     std::recursive_mutex m_mtxCalc;  // calculation and the working store
-    int m_nCalcFirst;
-    int m_nCalcLast;
-    std::vector<std::pair<int, int>> m_vecDirtyRanges;
+    // The calculated window; -1, -1 when nothing is calculated. Atomic because
+    // GetCalculatedRange reads it without a lock while a calculation moves it.
+    std::atomic<int> m_nCalcFirst;
+    std::atomic<int> m_nCalcLast;
+    std::vector<std::pair<int, int>> m_vecDirtyRanges;  // calculated, not yet published
+    bool m_bDisplayValid;                               // something was ever published
+    std::unique_ptr<CSeriesStore> m_pDisplayStore;
     std::recursive_mutex m_mtxDisplay;  // the display store
-    std::atomic<bool> m_bStop;  // set from any thread without a lock
+    std::atomic<bool> m_bStop;          // set from any thread without a lock
+    bool m_bLongHistory;
+    bool m_bVolatile;
+    bool m_bFutureData;
 };
