@@ -16,4 +16,7 @@ void AddTokensCommand(CLI::App& app, int* exitCode);
 // Registers "check": parse a formula and print what the library understood.
 void AddCheckCommand(CLI::App& app, int* exitCode);
 
+// Registers "calc": calculate a formula over CSV bars and print its values.
+void AddCalcCommand(CLI::App& app, int* exitCode);
+
 }  // namespace qxindex

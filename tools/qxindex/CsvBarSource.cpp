@@ -161,6 +161,19 @@ CsvBarSource::CsvBarSource(std::vector<Bar> bars, bool hasAmount)
     InferPeriod();
 }
 
+CsvBarSource::CsvBarSource(CsvBarSource&& other) noexcept
+    : m_vecBars(std::move(other.m_vecBars)),
+      m_bHasAmount(other.m_bHasAmount),
+      m_bIntraday(other.m_bIntraday),
+      m_nPeriodKind(other.m_nPeriodKind),
+      m_nPeriodLength(other.m_nPeriodLength),
+      m_nLastBarRead(other.m_nLastBarRead.load()) {}
+
+double CsvBarSource::ReadProgress() const {
+    if (m_vecBars.empty()) return 1.0;
+    return static_cast<double>(m_nLastBarRead.load() + 1) / static_cast<double>(m_vecBars.size());
+}
+
 // The period is the median spacing of the bars, so that a few gaps (weekends,
 // holidays) do not change it.
 void CsvBarSource::InferPeriod() {
@@ -217,6 +230,7 @@ bool CsvBarSource::GetAvailableBarCount(int* count) {
 
 bool CsvBarSource::GetFieldValue(int fieldId, int bar, double* value) {
     if (value == nullptr || bar < 0 || bar >= static_cast<int>(m_vecBars.size())) return false;
+    m_nLastBarRead.store(bar, std::memory_order_relaxed);
     const Bar& b = m_vecBars[bar];
     switch (fieldId) {
         case kFieldHigh:

@@ -7,6 +7,7 @@
 // names its line and column: nothing is skipped silently.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <istream>
 #include <string>
@@ -36,8 +37,13 @@ public:
     static CsvBarSource FromFile(const std::string& path);
     static CsvBarSource FromStream(std::istream& in, const std::string& name);
     explicit CsvBarSource(std::vector<Bar> bars, bool hasAmount = false);
+    CsvBarSource(CsvBarSource&& other) noexcept;
 
     const std::vector<Bar>& Bars() const { return m_vecBars; }
+    // How far the library has read into the bars, 0..1 (the bar of the latest field
+    // read); a calculation sweeps the bars once per drawing statement.
+    double ReadProgress() const;
+
     // "YYYY-MM-DD" or "YYYY-MM-DD HH:MM" (when the bars are intraday) of a bar.
     std::string DateText(int bar) const;
 
@@ -63,6 +69,7 @@ private:
     bool m_bIntraday = false;
     int m_nPeriodKind = 3;  // days
     int m_nPeriodLength = 1;
+    std::atomic<int> m_nLastBarRead{0};
 };
 
 }  // namespace qxindex

@@ -4,6 +4,7 @@
 
 #include "IndexObjCreator.h"
 #include "index/frontend/CIndexParser.h"
+#include "index/frontend/FormulaTranslator.h"
 #include "tools/qxindex/TextEncoding.h"
 
 namespace qxindex {
@@ -74,7 +75,8 @@ std::vector<ParamValue> ParsedFormula::Params() const {
 std::string ParsedFormula::Script() const {
     // The script is no part of the client interface; our own tool may look inside.
     const CIndexParser* pParser = dynamic_cast<const CIndexParser*>(m_pParser);
-    return pParser != nullptr ? pParser->GetScriptText() : std::string();
+    if (pParser == nullptr || pParser->GetTranslator() == nullptr) return std::string();
+    return pParser->GetTranslator()->GetScriptSource().strScript;
 }
 
 std::string ColourText(unsigned colour) {

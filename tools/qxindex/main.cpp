@@ -10,6 +10,8 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     int exitCode = qxindex::kExitOk;
     qxindex::AddTokensCommand(app, &exitCode);
+    qxindex::AddCheckCommand(app, &exitCode);
+    qxindex::AddCalcCommand(app, &exitCode);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
