@@ -3,6 +3,7 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <string>
 
 namespace qxindex {
 
@@ -18,5 +19,11 @@ void AddCheckCommand(CLI::App& app, int* exitCode);
 
 // Registers "calc": calculate a formula over CSV bars and print its values.
 void AddCalcCommand(CLI::App& app, int* exitCode);
+
+// Registers "draw": paint a formula's records and drawing tools into an SVG chart.
+void AddDrawCommand(CLI::App& app, int* exitCode);
+
+// The demo chart from the bundled bars and formulas under `root`.
+int RunDemo(const std::string& root);
 
 }  // namespace qxindex

@@ -1,0 +1,293 @@
+// qxindex draw: a formula's drawing records (and drawing tools) painted into an SVG
+// chart over CSV bars. With no arguments at all, qxindex draws the demo chart.
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+#include "tools/qxindex/CalculatedFormula.h"
+#include "tools/qxindex/Commands.h"
+#include "tools/qxindex/CsvBarSource.h"
+#include "tools/qxindex/FormulaSource.h"
+#include "tools/qxindex/ParsedFormula.h"
+#include "tools/qxindex/ShapesFile.h"
+#include "tools/qxindex/chart/ChartCoordinate.h"
+#include "tools/qxindex/chart/ChartLayout.h"
+#include "tools/qxindex/chart/ChartRenderer.h"
+#include "tools/qxindex/chart/RecordsJson.h"
+
+namespace qxindex {
+namespace {
+
+// The visible bars when the command line names none: enough for a readable chart.
+constexpr int kDefaultVisibleBars = 250;
+
+struct DrawOptions {
+    FormulaOptions formula;
+    std::string bars;
+    std::string output;
+    std::string records;
+    std::string shapes;
+    std::string size = "1200x800";
+    int from = -1;
+    int to = -1;
+    bool overlay = false;
+    bool magnet = false;
+};
+
+CsvBarSource LoadBars(const std::string& path) {
+    try {
+        return CsvBarSource::FromFile(path);
+    } catch (const CsvError& e) {
+        throw UsageError{e.message};
+    }
+}
+
+// A formula calculated over the bars, with its records for the visible range.
+struct FormulaPicture {
+    std::vector<QXDrawInfo::GraphDrawInfo> pictures;
+    std::vector<LegendEntry> legend;
+    double min = NAN;
+    double max = NAN;
+};
+
+bool DrawFormula(const FormulaInput& input, CsvBarSource& bars, int from, int to,
+                 FormulaPicture* out) {
+    ParsedFormula formula;
+    if (!formula.Parse(input)) {
+        const FormulaError& error = formula.Error();
+        std::cerr << "error " << error.code << " at line " << error.line + 1 << ", column "
+                  << error.column << (error.text.empty() ? "" : ": ") << error.text << "\n";
+        return false;
+    }
+    CalculatedFormula calculated(formula, bars);
+    if (!calculated.CalculateAll()) {
+        std::cerr << "qxindex: the library could not calculate the formula over these bars\n";
+        return false;
+    }
+    IIndexCalculator* calculator = calculated.Calculator();
+    double min = 0, max = 0;
+    if (calculator->GetValueRange(from, to, nullptr, &min, &max)) {
+        out->min = min;
+        out->max = max;
+    }
+    std::vector<QXDrawInfo::GraphDrawInfo> pictures;
+    calculator->GetDrawInfo(from, to, 0, nullptr, &pictures);
+    out->pictures = pictures;
+    calculator->ReleaseDrawInfo(&pictures);
+
+    for (const OutputLine& line : formula.Outputs()) {
+        if (line.name.empty() || line.hidden) continue;
+        LegendEntry entry;
+        entry.name = line.name;
+        entry.color = line.hasColour ? QXDrawInfo::GetColorByValue(static_cast<int>(line.colour))
+                                     : QXDrawInfo::GetDefaultColor();
+        out->legend.push_back(entry);
+    }
+    return true;
+}
+
+void ParseSize(const std::string& text, int* width, int* height) {
+    char extra = 0;
+    if (std::sscanf(text.c_str(), "%dx%d%c", width, height, &extra) != 2 || *width <= 0 ||
+        *height <= 0) {
+        throw UsageError{"--size expects WIDTHxHEIGHT, e.g. 1200x800, got '" + text + "'"};
+    }
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    if (!out || !(out << text)) throw UsageError{"cannot write '" + path + "'"};
+}
+
+// Paints the tools over the price panel through a converter that uses the panel's
+// own scale, so each tool sits where its anchors say.
+void DrawShapes(const ShapeSet& shapes, const ChartSpec& spec, bool magnet,
+                std::vector<QXDrawInfo::GraphDrawInfo>* out) {
+    ChartLayout layout(spec);
+    ChartCoordinate coordinate(layout.Price().scale, spec.bars);
+    coordinate.SetMagnet(magnet);
+    for (IQXGraphShapeBase* shape : shapes.Shapes()) {
+        shape->SetCoordinate(&coordinate);
+        std::vector<QXGraphPoint> points;
+        shape->GetPoints(points);
+        shape->SetPoints(points);  // adjusts them now that a converter is there
+        const std::vector<QXDrawInfo::GraphDrawInfo>& records = shape->GetGraphDrawInfo();
+        out->insert(out->end(), records.begin(), records.end());
+        shape->SetCoordinate(nullptr);
+    }
+}
+
+struct Chart {
+    std::string title;
+    CsvBarSource* bars = nullptr;
+    int from = 0;
+    int to = 0;
+    int width = 1200;
+    int height = 800;
+    const FormulaPicture* overlay = nullptr;    // on the price panel
+    const FormulaPicture* indicator = nullptr;  // in its own panel
+    const ShapeSet* shapes = nullptr;
+    bool magnet = false;
+};
+
+ChartSpec BuildChart(const Chart& chart, std::vector<QXDrawInfo::GraphDrawInfo>* allRecords) {
+    ChartSpec spec;
+    spec.title = chart.title;
+    spec.bars = chart.bars->Bars();
+    spec.from = chart.from;
+    spec.to = chart.to;
+    spec.width = chart.width;
+    spec.height = chart.height;
+    ValueRange bars;
+    if (VisibleBarsRange(spec.bars, chart.from, chart.to, &bars)) {
+        spec.price.minValue = bars.min;
+        spec.price.maxValue = bars.max;
+    }
+    if (chart.overlay != nullptr) {
+        spec.price.pictures = chart.overlay->pictures;
+        spec.price.legend = chart.overlay->legend;
+        if (!std::isnan(chart.overlay->min)) {
+            spec.price.minValue = std::fmin(spec.price.minValue, chart.overlay->min);
+            spec.price.maxValue = std::fmax(spec.price.maxValue, chart.overlay->max);
+        }
+        allRecords->insert(allRecords->end(), chart.overlay->pictures.begin(),
+                           chart.overlay->pictures.end());
+    }
+    if (chart.indicator != nullptr) {
+        spec.hasIndicator = true;
+        spec.indicator.pictures = chart.indicator->pictures;
+        spec.indicator.legend = chart.indicator->legend;
+        spec.indicator.minValue = chart.indicator->min;
+        spec.indicator.maxValue = chart.indicator->max;
+        allRecords->insert(allRecords->end(), chart.indicator->pictures.begin(),
+                           chart.indicator->pictures.end());
+    }
+    if (chart.shapes != nullptr && !chart.shapes->Shapes().empty()) {
+        std::vector<QXDrawInfo::GraphDrawInfo> shapeRecords;
+        DrawShapes(*chart.shapes, spec, chart.magnet, &shapeRecords);
+        spec.price.pictures.insert(spec.price.pictures.end(), shapeRecords.begin(),
+                                   shapeRecords.end());
+        allRecords->insert(allRecords->end(), shapeRecords.begin(), shapeRecords.end());
+    }
+    return spec;
+}
+
+void VisibleRange(int count, int from, int to, int* first, int* last) {
+    *last = to < 0 ? count - 1 : to;
+    *first = from < 0 ? std::max(0, *last - kDefaultVisibleBars + 1) : from;
+    if (*first >= count || *last >= count || *first > *last) {
+        throw UsageError{"--from/--to must lie within 0.." + std::to_string(count - 1) +
+                         " with from <= to"};
+    }
+}
+
+int RunDraw(const DrawOptions& options) {
+    CsvBarSource bars = LoadBars(options.bars);
+    const int count = static_cast<int>(bars.Bars().size());
+    if (count == 0) throw UsageError{"'" + options.bars + "' holds no bars"};
+    Chart chart;
+    chart.bars = &bars;
+    VisibleRange(count, options.from, options.to, &chart.from, &chart.to);
+    ParseSize(options.size, &chart.width, &chart.height);
+    chart.magnet = options.magnet;
+
+    bool hasFormula = options.formula.useInline || !options.formula.path.empty();
+    if (!hasFormula && options.shapes.empty()) {
+        throw UsageError{"draw needs a formula (a file, '-' or -e TEXT) or --shapes"};
+    }
+    FormulaPicture picture;
+    if (hasFormula) {
+        FormulaInput input = LoadFormula(options.formula);
+        if (!DrawFormula(input, bars, chart.from, chart.to, &picture)) return kExitFormulaError;
+        (options.overlay ? chart.overlay : chart.indicator) = &picture;
+    }
+    ShapeSet shapes;
+    if (!options.shapes.empty()) {
+        try {
+            shapes = ReadShapesFile(options.shapes);
+        } catch (const ShapesError& e) {
+            throw UsageError{e.message};
+        }
+        chart.shapes = &shapes;
+    }
+    chart.title = options.formula.useInline ? std::string("formula")
+                                            : (hasFormula ? options.formula.path : options.shapes);
+    chart.title += "  |  " + options.bars + "  " + bars.DateText(chart.from) + " .. " +
+                   bars.DateText(chart.to);
+
+    std::vector<QXDrawInfo::GraphDrawInfo> records;
+    ChartSpec spec = BuildChart(chart, &records);
+    WriteFile(options.output, RenderChartSvg(spec));
+    if (!options.records.empty()) WriteFile(options.records, DumpRecordsJson(records));
+    std::cerr << "wrote " << options.output << " (bars " << chart.from << ".." << chart.to << ", "
+              << records.size() << " pictures)\n";
+    return kExitOk;
+}
+
+}  // namespace
+
+void AddDrawCommand(CLI::App& app, int* exitCode) {
+    auto options = std::make_shared<DrawOptions>();
+    CLI::App* cmd = app.add_subcommand(
+        "draw",
+        "Calculate a formula over CSV bars and paint its drawing records (and drawing tools "
+        "from --shapes) into an SVG chart");
+    AddFormulaOptions(cmd, &options->formula);
+    cmd->add_option("--bars", options->bars,
+                    "Bars as CSV: date,open,high,low,close,volume[,amount]")
+        ->required();
+    cmd->add_option("-o,--output", options->output, "The SVG file to write")->required();
+    cmd->add_option("--from", options->from, "First visible bar (default: 250 bars before --to)");
+    cmd->add_option("--to", options->to, "Last visible bar (default: the last bar)");
+    cmd->add_flag("--overlay", options->overlay,
+                  "Draw the formula over the price panel instead of in a panel of its own");
+    cmd->add_option("--size", options->size, "Canvas size WIDTHxHEIGHT (default 1200x800)");
+    cmd->add_option("--records", options->records,
+                    "Also write every drawing record as JSON to this file");
+    cmd->add_option("--shapes", options->shapes,
+                    "Drawing tools as JSON: [{kind, points: [{bar, price}], lineColor, ...}]");
+    cmd->add_flag("--magnet", options->magnet,
+                  "Let the chart converter snap tool anchors to the nearest price of their bar");
+    cmd->callback([options, exitCode]() { *exitCode = RunDraw(*options); });
+}
+
+int RunDemo(const std::string& root) {
+    const std::string output = "qxindex-demo.svg";
+    CsvBarSource bars = LoadBars(root + "/data/aapl_2013_2018.csv");
+    const int count = static_cast<int>(bars.Bars().size());
+    Chart chart;
+    chart.bars = &bars;
+    VisibleRange(count, -1, -1, &chart.from, &chart.to);
+
+    FormulaPicture overlay, indicator;
+    if (!DrawFormula(LoadFormula(root + "/examples/ma_cross.txt", false, "", {}), bars, chart.from,
+                     chart.to, &overlay) ||
+        !DrawFormula(LoadFormula(root + "/examples/macd.txt", false, "", {}), bars, chart.from,
+                     chart.to, &indicator)) {
+        return kExitFormulaError;
+    }
+    chart.overlay = &overlay;
+    chart.indicator = &indicator;
+    ShapeSet shapes;
+    std::ifstream probe(root + "/examples/shapes-demo.json");
+    if (probe) {
+        shapes = ReadShapesFile(root + "/examples/shapes-demo.json");
+        chart.shapes = &shapes;
+    }
+    chart.title = std::string("Demo: moving averages with crossings, MACD") +
+                  (chart.shapes != nullptr ? " and drawing tools" : "") + "  |  " +
+                  bars.DateText(chart.from) + " .. " + bars.DateText(chart.to);
+    std::vector<QXDrawInfo::GraphDrawInfo> records;
+    WriteFile(output, RenderChartSvg(BuildChart(chart, &records)));
+    std::cout << "wrote " << output << ": " << count << " daily bars from data/, the last "
+              << (chart.to - chart.from + 1)
+              << " shown with two moving averages and their crossings (examples/ma_cross.txt), "
+                 "MACD below (examples/macd.txt)"
+              << (chart.shapes != nullptr ? " and drawing tools (examples/shapes-demo.json)" : "")
+              << ".\nOpen it in a browser. Try 'qxindex --help' for more.\n";
+    return kExitOk;
+}
+
+}  // namespace qxindex
