@@ -18,7 +18,7 @@
 
 namespace {
 
-// Day numbers count days from this time: 20 December 1990, 00:00 at UTC+8. Only in
+// Day numbers count days from this time: 19 December 1990, 00:00 at UTC+8. Only in
 // a zone eight hours east of UTC is it a local midnight, so only there does
 // DAYTODATE(DATETODAY(D)) give D back; elsewhere DATETODAY rounds the local midnight
 // down to a base-aligned instant of the day before, and DAYTODATE names that day.
@@ -130,8 +130,7 @@ int TimeToSeconds(const ExprNode* pNode, double* pOut, EvalContext* pContext, in
     return frame.Return((nHours * 60.0 + nMinutes) * 60.0 + nSeconds);
 }
 
-// SECTOTIME(S): the time hhmmss of S seconds after midnight. 0 is refused as well:
-// formulas take 0 for "no time".
+// SECTOTIME(S): the time hhmmss of S seconds after midnight, for S from 1 to 86399.
 int SecondsToTime(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarOffset) {
     CFunctionFrame frame(pNode, pOut, pContext, nBarOffset);
     int nSeconds = 0;

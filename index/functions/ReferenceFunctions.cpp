@@ -27,6 +27,15 @@ double PictureAt(const double* pSeries, int nBar) {
     return IsComputed(pSeries[nBar]) ? pSeries[nBar] : INVALID_VALUE;
 }
 
+// Whether the calculator has set part of a filled picture back to uncomputed. Only
+// the bar asked and the last bar are looked at, to keep a bar O(1): the calculator
+// invalidates the range it recalculates, which holds the bars it then asks for, and
+// new data arrives at the end.
+bool IsWiped(const double* pSeries, int nBar, int nFirst, int nLast) {
+    const bool bBarWiped = nBar >= nFirst && nBar <= nLast && !IsComputed(pSeries[nBar]);
+    return bBarWiped || !IsComputed(pSeries[nLast]);
+}
+
 // The spare double past the last bar that marks a filled picture.
 double& FillMark(CFunctionFrame& frame, double* pSeries) {
     return pSeries[frame.Store().GetBarCount() + 1];
@@ -182,7 +191,7 @@ bool FillBackSet(CFunctionFrame& frame, double* pSeries, int nFirst, int nLast) 
         pSeries[nBar] = nReach <= nBar ? 1.0 : 0.0;
     }
     std::fill(pSeries, pSeries + nFirst, UNCOMPUTED_VALUE);
-    std::fill(pSeries + std::max<int64_t>(nReach, 0), pSeries + nFirst, 1.0);
+    for (int64_t nBar = std::max<int64_t>(nReach, 0); nBar < nFirst; ++nBar) pSeries[nBar] = 1.0;
     return true;
 }
 
@@ -201,8 +210,7 @@ int BackSet(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBar
     // A picture drawn for another start of the calculation is stale too: its bars
     // before the old start were never set to 0.
     double& dMark = FillMark(frame, pSeries);
-    const bool bStale = !HasValue(dMark) || dMark != nFirst ||
-                        (p >= nFirst && p <= nLast && !IsComputed(pSeries[p]));
+    const bool bStale = !HasValue(dMark) || dMark != nFirst || IsWiped(pSeries, p, nFirst, nLast);
     if (bStale) {
         dMark = UNCOMPUTED_VALUE;
         if (!FillBackSet(frame, pSeries, nFirst, nLast)) return frame.Status();
@@ -224,7 +232,7 @@ int AlignRight(const ExprNode* pNode, double* pOut, EvalContext* pContext, int n
     const int p = frame.Bar();
     if (p > nLast) return frame.ReturnInvalid();
     double& dMark = FillMark(frame, pSeries);
-    if (!HasValue(dMark) || !IsComputed(pSeries[p])) {
+    if (!HasValue(dMark) || IsWiped(pSeries, p, 0, nLast)) {
         dMark = UNCOMPUTED_VALUE;
         for (int nBar = 0; nBar <= nLast; ++nBar) {
             if (!frame.EvaluateArgAtBar(2, nBar, pSeries[nBar])) return frame.Status();

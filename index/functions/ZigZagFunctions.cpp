@@ -5,8 +5,8 @@
 //
 // The zig-zag functions see the whole calculation range at once: the first request
 // of any bar computes every bar of the range into the call's whole-series state,
-// and later requests read it. The calculator wipes that state whenever the range
-// changes (these calls are flagged volatile), so it is never stale.
+// and later requests read it. The calculator discards that state before every
+// calculation (these calls are flagged volatile), so it never outlives its range.
 
 #include <algorithm>
 #include <cmath>
@@ -55,7 +55,7 @@ bool ReadAnalysedSeries(CFunctionFrame& frame, AnalysedRange& range) {
     if (nType == OperandType::Number || nType == OperandType::Parameter) {
         double dK = INVALID_VALUE;
         if (!frame.EvaluateArg(ZIG_K, 0, dK)) return false;
-        // Anything else than 0..3 selects nothing: the range stays without values.
+        // Any other value selects nothing: the range stays without values.
         if (IsInvalid(dK) || !(dK > -1 && dK < 4)) return true;
         nField = s_arrPriceFields[static_cast<int>(dK)];
     }
@@ -140,7 +140,7 @@ bool FindTurningPoints(const AnalysedRange& range, const Threshold& threshold,
 
     int nAnchor = nFirst;
     for (;;) {
-        bool bUp = nDirection > 0;
+        const bool bUp = nDirection > 0;
         int nCandidate = -1;
         for (int j = nAnchor + 1; j <= nLast && nCandidate < 0; ++j) {
             if (threshold.Exceeds(range.At(j), range.At(nAnchor), bUp)) nCandidate = j;
@@ -250,8 +250,10 @@ bool ComputeExtremes(CFunctionFrame& frame, AnalysedRange& range, std::vector<do
     return true;
 }
 
-// The range is the calculation window, widened to take in p when a caller asks for
-// a bar outside it (a reference to an earlier bar, for one).
+// The range is the calculation window. A bar outside it (a reference to a bar before
+// the window, for one) has no zig-zag: it is INVALID_VALUE, kept in the state so
+// that asking again costs nothing. Widening the range to take it in instead would
+// move the first turning point and change bars already handed out.
 template <int ELEMENTS, SeriesRule RULE>
 int WholeSeries(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarOffset) {
     CFunctionFrame frame(pNode, pOut, pContext, nBarOffset);
@@ -262,8 +264,12 @@ int WholeSeries(const ExprNode* pNode, double* pOut, EvalContext* pContext, int 
     if (IsComputed(pState[p])) return frame.Return(pState[p]);
 
     AnalysedRange range;
-    range.nFirst = std::min(std::max(frame.Context().nCalcFirst, 0), p);
-    range.nLast = std::max(std::min(frame.Context().nCalcLast, frame.Store().GetBarCount() - 1), p);
+    range.nFirst = std::max(frame.Context().nCalcFirst, 0);
+    range.nLast = std::min(frame.Context().nCalcLast, frame.Store().GetBarCount() - 1);
+    if (p < range.nFirst || p > range.nLast) {
+        pState[p] = INVALID_VALUE;
+        return frame.ReturnInvalid();
+    }
     std::vector<double> vecResult;
     try {
         const size_t nBars = static_cast<size_t>(range.nLast - range.nFirst + 1);

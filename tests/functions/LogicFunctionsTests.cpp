@@ -2,58 +2,39 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <random>
 #include <vector>
 
 #include "functions/FormulaBench.h"
+#include "functions/SeriesScenarios.h"
 
 using namespace testnodes;
 
 namespace {
 
-using Series = std::vector<double>;
 constexpr double X = INVALID_VALUE;  // short for the tables
+// clang-format off
+enum : uint32_t { CROSS = 40, LONGCROSS, UPNDAY, DOWNNDAY, NDAY, EXIST, EVERY, LAST, NOT,
+                  IF = 70, IFN, VALUEWHEN };
+// clang-format on
 
-enum : uint32_t {
-    CROSS = 40,
-    LONGCROSS = 41,
-    UPNDAY = 42,
-    DOWNNDAY = 43,
-    NDAY = 44,
-    EXIST = 45,
-    EVERY = 46,
-    LAST = 47,
-    NOT = 48,
-    IF = 70,
-    IFN = 71,
-    VALUEWHEN = 72,
-};
-
-enum class Extra { None, State, OwnResult };
-
-Extra ExtraOf(uint32_t nId) {
-    if (nId >= UPNDAY && nId <= EVERY) return Extra::State;
-    return nId == VALUEWHEN ? Extra::OwnResult : Extra::None;
-}
-
+// A call on series arguments, with the state slot or hidden series it carries.
 Operand LogicCall(CFormulaBench& bench, uint32_t nId, const std::vector<Series>& vecArgs) {
     std::vector<Operand> vecOperands;
     for (const Series& vecArg : vecArgs) vecOperands.push_back(bench.Series(vecArg));
-    switch (ExtraOf(nId)) {
-        case Extra::State:
-            return bench.Keep(bench.CallWithState(nId, vecOperands));
-        case Extra::OwnResult:
-            return bench.Keep(bench.CallWithOwnResult(nId, vecOperands));
-        default:
-            return bench.Keep(bench.Call(nId, vecOperands));
-    }
+    if (nId >= UPNDAY && nId <= EVERY) return bench.Keep(bench.CallWithState(nId, vecOperands));
+    if (nId == VALUEWHEN) return bench.Keep(bench.CallWithOwnResult(nId, vecOperands));
+    return bench.Keep(bench.Call(nId, vecOperands));
 }
 
 TEST(LogicFunctions, WorkedExamples) {
     const Series vecOnes(9, 1);
     auto same = [](double d, size_t nBars) { return Series(nBars, d); };
     // clang-format off
-    const struct { const char* pszWhat; uint32_t nId; std::vector<Series> vecArgs; Series vecExpected; } arrCases[] = {
+    const struct {
+        const char* pszWhat; uint32_t nId; std::vector<Series> vecArgs; Series vecExpected;
+    } arrCases[] = {
         {"equal, then from below", CROSS, {{3, 1, 2, 3, 4, 4, 2, 5}, {2, 2, 2, 2, 2, 4, 4, 4}},
                                           {X, 0, 0, 1, 0, 0, 0, 1}},
         {"equal twice",            CROSS, {{2, 2, 3}, {2, 2, 2}}, {0, 0, 0}},
@@ -64,27 +45,31 @@ TEST(LogicFunctions, WorkedExamples) {
                                           {0, 0, 0, 0, 1, 0, 0}},
         {"holes skipped",      LONGCROSS, {{1, X, 1, 3, X}, same(2, 5), same(3, 5)},
                                           {0, X, 0, 1, 0}},
-        {"third rise",            UPNDAY, {{5, 1, 2, 3, 4, 5, 5}, same(3, 7)}, {X, 0, 0, 0, 1, 1, 0}},
+        {"third rise",            UPNDAY, {{5, 1, 2, 3, 4, 5, 5}, same(3, 7)},
+                                          {X, 0, 0, 0, 1, 1, 0}},
         {"rising from the start", UPNDAY, {{1, 2, 3, 4}, same(3, 4)}, {X, 1, 1, 1}},
-        {"hole in the run",       UPNDAY, {{1, X, 2, 3, 4, 5}, same(3, 6)}, {X, X, X, X, X, X}},
+        {"hole in the run",       UPNDAY, {{1, X, 2, 3, 4, 5}, same(3, 6)}, same(X, 6)},
         {"third fall",          DOWNNDAY, {{1, 4, 3, 2, 1, 1}, same(3, 6)}, {X, 0, 0, 0, 1, 0}},
         {"above for 2 bars",        NDAY, {{3, 3, 1, 3, 3, 3}, same(2, 6), same(2, 6)},
                                           {1, 1, 0, 0, 1, 1}},
-        {"once in 3 bars",         EXIST, {{0, 1, 0, 0, 0, X, 2}, same(3, 7)}, {0, 1, 1, 1, 0, 0, 1}},
+        {"once in 3 bars",         EXIST, {{0, 1, 0, 0, 0, X, 2}, same(3, 7)},
+                                          {0, 1, 1, 1, 0, 0, 1}},
         {"N of 1",                 EXIST, {{0, 1, X}, same(1, 3)}, {0, 1, 0}},
         {"every of 3",             EVERY, {{1, 1, 1, 2, 1, 1, 0, 1, X, 1}, same(3, 10)},
                                           {1, 1, 1, 0, 1, 1, 0, 0, 0, 0}},
         {"bars 5 to 2 back",        LAST, {{1, 1, 0, 1, 1, 1, 1, 1, 1}, same(5, 9), same(2, 9)},
                                           {1, 1, 1, 1, 0, 0, 0, 0, 1}},
-        {"reversed window",         LAST, {vecOnes, same(2, 9), same(5, 9)}, {1, 1, X, X, X, X, X, X, X}},
+        {"reversed window",         LAST, {vecOnes, same(2, 9), same(5, 9)},
+                                          {1, 1, X, X, X, X, X, X, X}},
         {"no window",               LAST, {vecOnes, same(0, 9), same(0, 9)}, same(X, 9)},
-        {"holes are not zero",      LAST, {{1, X, 0.00000005, 1}, same(2, 4), same(1, 4)}, {1, 1, 1, 0}},
-        {"negation",                 NOT, {{0, 0.00000005, 2, X}}, {1, 1, 0, X}},
-        {"pick",                      IF, {{1, 0, X, 0.00000005}, {10, 11, 12, X}, {20, 21, 22, 23}},
+        {"holes are not zero",      LAST, {{1, X, 5e-8, 1}, same(2, 4), same(1, 4)}, {1, 1, 1, 0}},
+        {"negation",                 NOT, {{0, 5e-8, 2, X}}, {1, 1, 0, X}},
+        {"pick",                      IF, {{1, 0, X, 5e-8}, {10, 11, 12, X}, {20, 21, 22, 23}},
                                           {10, 21, X, 23}},
         {"pick reversed",            IFN, {{1, 0, X, 2}, {10, 11, 12, 13}, {20, 21, 22, X}},
                                           {20, 11, X, X}},
-        {"last value",         VALUEWHEN, {{0, 1, 0, 0, 1, 0, X, 0, 1}, {10, 11, 12, 13, X, 15, 16, 17, 18}},
+        {"last value",         VALUEWHEN, {{0, 1, 0, 0, 1, 0, X, 0, 1},
+                                           {10, 11, 12, 13, X, 15, 16, 17, 18}},
                                           {X, 11, 11, 11, X, X, X, X, 18}},
     };
     // clang-format on
@@ -142,50 +127,28 @@ double ReferenceRun(uint32_t nId, const std::vector<Series>& vecArgs, int p) {
 TEST(LogicFunctions, RunsAndWindowsMatchDirectLoop) {
     constexpr int nBars = 80;
     std::mt19937 random(17);
-    std::uniform_int_distribution<int> percent(0, 99);
-    // Small whole numbers, so that ties, zeros and exact ones are common.
-    auto randomSeries = [&](int nLargest, int nHolePercent) {
-        std::uniform_int_distribution<int> value(0, nLargest);
-        Series vecValues;
-        for (int i = 0; i < nBars; ++i) {
-            vecValues.push_back(percent(random) < nHolePercent ? X : value(random) / 2.0);
-        }
-        return vecValues;
-    };
     for (const uint32_t nId : {UPNDAY, DOWNNDAY, NDAY, EXIST, EVERY}) {
         for (int nPeriod = 0; nPeriod <= 9; ++nPeriod) {
-            for (int nOrder = 0; nOrder < 3; ++nOrder) {
-                SCOPED_TRACE(::testing::Message()
-                             << "id " << nId << " period " << nPeriod << " order " << nOrder);
-                // Period 0 stands for one that changes at every bar, with holes.
-                const Series vecN = nPeriod == 0 ? randomSeries(14, 5) : Series(nBars, nPeriod);
-                std::vector<Series> vecArgs;
-                if (nId == EVERY) {
-                    vecArgs = {randomSeries(3, 3)};
-                    for (double& d : vecArgs[0]) d = d > 0 && d < 1.5 ? 1 : d;
-                } else if (nId == EXIST) {
-                    // Mostly false, so that a count off by one shows.
-                    vecArgs = {randomSeries(12, 3)};
-                    for (double& d : vecArgs[0]) d = d > 5 ? d : 0;
-                } else {
-                    vecArgs = {randomSeries(12, 2)};
+            for (const BarOrder nOrder : ALL_BAR_ORDERS) {
+                SCOPED_TRACE(::testing::Message() << "id " << nId << " period " << nPeriod
+                                                  << " order " << static_cast<int>(nOrder));
+                // Whole numbers, so that ties are common. EVERY gets mostly ones and
+                // EXIST mostly zeros, so that runs and counts end now and then.
+                std::vector<Series> vecArgs = {RandomSeries(random, nBars, 3, 0, 6, true)};
+                for (double& d : vecArgs[0]) {
+                    if (nId == EVERY && !IsInvalid(d)) d = d == 6 ? 0 : d == 5 ? 2 : d > 0;
+                    if (nId == EXIST && d < 6) d = 0;
                 }
-                if (nId == NDAY) vecArgs.push_back(randomSeries(6, 2));
-                vecArgs.push_back(vecN);
-
+                if (nId == NDAY) vecArgs.push_back(RandomSeries(random, nBars, 2, 0, 3, true));
+                // Period 0 stands for one that changes at every bar, with holes.
+                vecArgs.push_back(nPeriod == 0 ? RandomSeries(random, nBars, 5, 0, 7, true)
+                                               : Series(nBars, nPeriod));
                 CFormulaBench bench(nBars);
                 const Operand call = LogicCall(bench, nId, vecArgs);
-                std::vector<int> vecBars;
-                for (int i = 0; i < nBars; ++i) {
-                    vecBars.push_back(i);
-                    if (nOrder == 1) vecBars.push_back(i);
-                }
-                if (nOrder == 2) std::shuffle(vecBars.begin(), vecBars.end(), random);
-                for (const int nBar : vecBars) {
+                for (const int nBar : BarsInOrder(nBars, nOrder, random)) {
                     double dValue = 0.0;
                     ASSERT_EQ(bench.Evaluate(call, nBar, dValue), EVAL_OK);
-                    ASSERT_TRUE(SameValue(ReferenceRun(nId, vecArgs, nBar), dValue))
-                        << "bar " << nBar;
+                    ASSERT_TRUE(SameValue(ReferenceRun(nId, vecArgs, nBar), dValue)) << nBar;
                 }
             }
         }
@@ -219,14 +182,14 @@ TEST(LogicFunctions, ChoicesEvaluateBothBranches) {
     }
 }
 
-// The picked branch is evaluated once more for the result: a generator inside it
-// is drawn twice.
+// The picked branch is evaluated once more for the result: a generator in it draws twice.
 TEST(LogicFunctions, PickedBranchIsEvaluatedAgain) {
+    CFormulaBench bench(1);
+    const Operand draw = bench.Call(23, {Num(1000)});  // RAND(1000)
+    const Operand call = bench.Keep(bench.Call(IF, {Num(1), draw, Num(0)}));
     std::srand(9);
     std::rand();
     const double dSecondDraw = std::rand() % 1001;
-    CFormulaBench bench(1);
-    const Operand call = bench.Keep(bench.Call(IF, {Num(1), bench.Call(23, {Num(1000)}), Num(0)}));
     std::srand(9);
     double dValue = 0.0;
     ASSERT_EQ(bench.Evaluate(call, 0, dValue), EVAL_OK);
@@ -253,20 +216,14 @@ TEST(LogicFunctions, MalformedCallsFail) {
     const Operand one = bench.Constant(1);
     // clang-format off
     const Operand arrCalls[] = {
-        bench.Call(CROSS, {x}),
-        bench.Call(LONGCROSS, {x, x}),
-        bench.CallWithState(UPNDAY, {x}),
-        bench.Call(UPNDAY, {x, x, one}),  // no state slot
-        bench.Call(DOWNNDAY, {one, one, one}),
-        bench.CallWithState(NDAY, {x, one}),
-        bench.Call(EXIST, {x, x, Num(3)}),
-        bench.Call(EVERY, {x, x, one}),
-        bench.Call(LAST, {x, one}),
-        bench.Call(NOT, {x, x}),
-        bench.Call(IF, {x, x}),
-        bench.Call(IFN, {x, x, x, x}),
+        bench.Call(CROSS, {x}),                     bench.Call(LONGCROSS, {x, x}),
+        bench.CallWithState(NDAY, {x, one}),        bench.Call(LAST, {x, one}),
+        bench.Call(NOT, {x, x}),                    bench.Call(IFN, {x, x, x, x}),
         bench.CallWithOwnResult(VALUEWHEN, {x}),
-        bench.Call(VALUEWHEN, {x, x, x}),  // a field is no result series
+        bench.Call(UPNDAY, {x, x, one}),            // no state slot
+        bench.Call(DOWNNDAY, {one, one, one}),      // no state slot, even without a run
+        bench.Call(EVERY, {x, x, one}),
+        bench.Call(VALUEWHEN, {x, x, x}),           // a field is no result series
         bench.Call(VALUEWHEN, {Num(0), bench.Constant(X), x}),
     };
     // clang-format on
