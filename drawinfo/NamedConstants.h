@@ -12,6 +12,35 @@ constexpr uint32_t kNamedColorFamily = 0x02000000u;
 constexpr uint32_t kNamedStyleFamily = 0x01000000u;
 constexpr uint32_t kNamedFamilyMask = 0xFF000000u;
 
+// The style codes the draw stage tells apart, one family per drawing statement; the
+// names are those of the table below without their family prefix.
+namespace PlotStyle {
+enum Code : uint32_t {
+    DotLine = 0x01000006u,
+    Nomal = 0x01000008u,
+};
+}  // namespace PlotStyle
+
+namespace ColumnStyle {
+enum Code : uint32_t {
+    VolStick = 0x01000000u,
+    Stick = 0x01000001u,
+    LineStick = 0x01000002u,
+    ColorStick = 0x01000003u,
+    RTVolStick = 0x01000004u,
+};
+}  // namespace ColumnStyle
+
+namespace CircularStyle {
+enum Code : uint32_t {
+    Point = 0x01000000u,
+    Circle = 0x01000001u,
+    Cross = 0x01000002u,
+    DotLine = 0x01000003u,
+    Sar = 0x01000004u,
+};
+}  // namespace CircularStyle
+
 struct NamedConstant {
     const char* m_pszName;  // upper case
     uint32_t m_nCode;

@@ -201,7 +201,9 @@ TEST_F(CurvesAndText, DrawArgumentValues) {
 TEST_F(CurvesAndText, DrawInfoSucceedsWithinTheBars) {
     std::vector<QXDrawInfo::GraphDrawInfo> vecInfos(3);
     EXPECT_TRUE(rig.calculator.GetDrawInfo(0, 5, 0, nullptr, &vecInfos));
-    EXPECT_TRUE(vecInfos.empty());  // cleared; producers append what they draw
+    // Cleared first, then one picture per drawing statement.
+    ASSERT_EQ(vecInfos.size(), 3u);
+    EXPECT_EQ(vecInfos[0].curves.size(), 1u);
     EXPECT_TRUE(rig.calculator.GetDrawInfo(3, 500, 1, nullptr, &vecInfos));
     EXPECT_TRUE(rig.calculator.GetDrawInfo(9, 2, 1, nullptr, &vecInfos));  // from clamped to to
     EXPECT_FALSE(rig.calculator.GetDrawInfo(-1, 3, 0, nullptr, &vecInfos));
