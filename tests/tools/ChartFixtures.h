@@ -163,24 +163,24 @@ inline GraphDrawInfo IndicatorRecords() {
 }
 
 inline qxindex::ChartSpec SampleChart() {
-    qxindex::ChartSpec spec;
-    spec.title = "Sample <chart> & records";
-    spec.bars = SampleBars();
-    spec.from = 0;
-    spec.to = 15;
-    spec.width = 640;
-    spec.height = 420;
-    spec.price.minValue = 9.0;
-    spec.price.maxValue = 13.5;
-    spec.price.pictures.push_back(PriceRecords());
-    spec.price.legend.push_back({"LINE", GetColorByValue(0xFFF59331)});
-    spec.price.legend.push_back({kBuyGbk, GetColorByID(static_cast<COLOR_TYPE>(7))});
-    spec.hasIndicator = true;
-    spec.indicator.minValue = 0.0;
-    spec.indicator.maxValue = 1600.0;
-    spec.indicator.pictures.push_back(IndicatorRecords());
-    spec.indicator.legend.push_back({"VOL", GetColorByID(static_cast<COLOR_TYPE>(7))});
-    return spec;
+    qxindex::ChartSpec chartSpec;
+    chartSpec.title = "Sample <chart> & records";
+    chartSpec.bars = SampleBars();
+    chartSpec.from = 0;
+    chartSpec.to = 15;
+    chartSpec.width = 640;
+    chartSpec.height = 420;
+    chartSpec.price.minValue = 9.0;
+    chartSpec.price.maxValue = 13.5;
+    chartSpec.price.pictures.push_back(PriceRecords());
+    chartSpec.price.legend.push_back({"LINE", GetColorByValue(0xFFF59331)});
+    chartSpec.price.legend.push_back({kBuyGbk, GetColorByID(static_cast<COLOR_TYPE>(7))});
+    chartSpec.hasIndicator = true;
+    chartSpec.indicator.minValue = 0.0;
+    chartSpec.indicator.maxValue = 1600.0;
+    chartSpec.indicator.pictures.push_back(IndicatorRecords());
+    chartSpec.indicator.legend.push_back({"VOL", GetColorByID(static_cast<COLOR_TYPE>(7))});
+    return chartSpec;
 }
 
 }  // namespace chart_fixtures

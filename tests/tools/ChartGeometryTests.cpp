@@ -229,10 +229,10 @@ TEST(DateTicks, MarkCalendarBoundariesThatFit) {
 }
 
 TEST(ChartLayout, PanelsShareTheBarAxisAndCoverTheirBars) {
-    qxindex::ChartSpec spec = chart_fixtures::SampleChart();
-    spec.price.minValue = 11.0;  // narrower than the bars
-    spec.price.maxValue = 12.0;
-    qxindex::ChartLayout layout(spec);
+    qxindex::ChartSpec chartSpec = chart_fixtures::SampleChart();
+    chartSpec.price.minValue = 11.0;  // narrower than the bars
+    chartSpec.price.maxValue = 12.0;
+    qxindex::ChartLayout layout(chartSpec);
     const qxindex::PanelLayout& price = layout.Price();
     const qxindex::PanelLayout& indicator = layout.Indicator();
     EXPECT_LE(price.scale.Values().min, 9.55);  // the lowest low
@@ -243,8 +243,8 @@ TEST(ChartLayout, PanelsShareTheBarAxisAndCoverTheirBars) {
     EXPECT_LE(layout.DateAxis().Bottom(), layout.Height());
     EXPECT_NEAR(indicator.plot.height / (price.plot.height + indicator.plot.height), 0.3, 0.01);
     // An indicator without a range takes its records' points.
-    spec.indicator.minValue = kNaN;
-    qxindex::ChartLayout fromRecords(spec);
+    chartSpec.indicator.minValue = kNaN;
+    qxindex::ChartLayout fromRecords(chartSpec);
     EXPECT_DOUBLE_EQ(fromRecords.Indicator().scale.Values().min,
                      qxindex::PadValueRange(0, 1600).min);
 }

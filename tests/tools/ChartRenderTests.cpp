@@ -110,23 +110,23 @@ TEST(ChartRender, HostileInputStillGivesAWellFormedDocument) {
         {50, 60, 400, 300, false, true},  // entirely beyond the data
     };
     for (const Case& c : cases) {
-        ChartSpec spec;
-        spec.title = std::string("bad \xc3\x28 title \x02", 15);
-        spec.bars = SampleBars();
-        spec.bars[3].high = nan;
-        spec.from = c.from;
-        spec.to = c.to;
-        spec.width = c.width;
-        spec.height = c.height;
-        spec.drawCandles = c.candles;
-        spec.price.minValue = nan;
-        spec.price.pictures = {info};
-        spec.price.legend.push_back({"\xff\xfe<x>", GetColorByValue(0)});
-        spec.hasIndicator = c.indicator;
-        spec.indicator.minValue = 5;
-        spec.indicator.maxValue = 5;
-        spec.indicator.pictures = {info, GraphDrawInfo{}};
-        std::string svg = RenderChartSvg(spec);
+        ChartSpec chartSpec;
+        chartSpec.title = std::string("bad \xc3\x28 title \x02", 15);
+        chartSpec.bars = SampleBars();
+        chartSpec.bars[3].high = nan;
+        chartSpec.from = c.from;
+        chartSpec.to = c.to;
+        chartSpec.width = c.width;
+        chartSpec.height = c.height;
+        chartSpec.drawCandles = c.candles;
+        chartSpec.price.minValue = nan;
+        chartSpec.price.pictures = {info};
+        chartSpec.price.legend.push_back({"\xff\xfe<x>", GetColorByValue(0)});
+        chartSpec.hasIndicator = c.indicator;
+        chartSpec.indicator.minValue = 5;
+        chartSpec.indicator.maxValue = 5;
+        chartSpec.indicator.pictures = {info, GraphDrawInfo{}};
+        std::string svg = RenderChartSvg(chartSpec);
         XmlCheck check = XmlCheck::Parse(svg);
         EXPECT_TRUE(check.wellFormed) << c.from << ".." << c.to << ": " << check.error;
     }
@@ -151,14 +151,14 @@ TEST(ChartRender, PaintsInDrawOrderThenUnkeyedItems) {
     info.rectangles[0].items.push_back(info.rectangles[0].items[0]);
     info.rectangles[0].items.back().first.position = 7.0f;
 
-    ChartSpec spec;
-    spec.bars = SampleBars();
-    spec.to = 13;
-    spec.drawCandles = false;
-    spec.price.minValue = 9;
-    spec.price.maxValue = 12;
-    spec.price.pictures = {info};
-    std::string group = RecordsGroup(RenderChartSvg(spec), "price");
+    ChartSpec chartSpec;
+    chartSpec.bars = SampleBars();
+    chartSpec.to = 13;
+    chartSpec.drawCandles = false;
+    chartSpec.price.minValue = 9;
+    chartSpec.price.maxValue = 12;
+    chartSpec.price.pictures = {info};
+    std::string group = RecordsGroup(RenderChartSvg(chartSpec), "price");
     size_t firstLine = group.find("<polyline");
     size_t firstRect = group.find("<rect");
     size_t secondLine = group.find("<polyline", firstLine + 1);

@@ -103,10 +103,10 @@ void WriteFile(const std::string& path, const std::string& text) {
 
 // Paints the tools over the price panel through a converter that uses the panel's
 // own scale, so each tool sits where its anchors say.
-void DrawShapes(const ShapeSet& shapes, const ChartSpec& spec, bool magnet,
+void DrawShapes(const ShapeSet& shapes, const ChartSpec& chartSpec, bool magnet,
                 std::vector<QXDrawInfo::GraphDrawInfo>* out) {
-    ChartLayout layout(spec);
-    ChartCoordinate coordinate(layout.Price().scale, spec.bars);
+    ChartLayout layout(chartSpec);
+    ChartCoordinate coordinate(layout.Price().scale, chartSpec.bars);
     coordinate.SetMagnet(magnet);
     for (IQXGraphShapeBase* shape : shapes.Shapes()) {
         shape->SetCoordinate(&coordinate);
@@ -133,45 +133,45 @@ struct Chart {
 };
 
 ChartSpec BuildChart(const Chart& chart, std::vector<QXDrawInfo::GraphDrawInfo>* allRecords) {
-    ChartSpec spec;
-    spec.title = chart.title;
-    spec.bars = chart.bars->Bars();
-    spec.from = chart.from;
-    spec.to = chart.to;
-    spec.width = chart.width;
-    spec.height = chart.height;
+    ChartSpec chartSpec;
+    chartSpec.title = chart.title;
+    chartSpec.bars = chart.bars->Bars();
+    chartSpec.from = chart.from;
+    chartSpec.to = chart.to;
+    chartSpec.width = chart.width;
+    chartSpec.height = chart.height;
     ValueRange bars;
-    if (VisibleBarsRange(spec.bars, chart.from, chart.to, &bars)) {
-        spec.price.minValue = bars.min;
-        spec.price.maxValue = bars.max;
+    if (VisibleBarsRange(chartSpec.bars, chart.from, chart.to, &bars)) {
+        chartSpec.price.minValue = bars.min;
+        chartSpec.price.maxValue = bars.max;
     }
     if (chart.overlay != nullptr) {
-        spec.price.pictures = chart.overlay->pictures;
-        spec.price.legend = chart.overlay->legend;
+        chartSpec.price.pictures = chart.overlay->pictures;
+        chartSpec.price.legend = chart.overlay->legend;
         if (!std::isnan(chart.overlay->min)) {
-            spec.price.minValue = std::fmin(spec.price.minValue, chart.overlay->min);
-            spec.price.maxValue = std::fmax(spec.price.maxValue, chart.overlay->max);
+            chartSpec.price.minValue = std::fmin(chartSpec.price.minValue, chart.overlay->min);
+            chartSpec.price.maxValue = std::fmax(chartSpec.price.maxValue, chart.overlay->max);
         }
         allRecords->insert(allRecords->end(), chart.overlay->pictures.begin(),
                            chart.overlay->pictures.end());
     }
     if (chart.indicator != nullptr) {
-        spec.hasIndicator = true;
-        spec.indicator.pictures = chart.indicator->pictures;
-        spec.indicator.legend = chart.indicator->legend;
-        spec.indicator.minValue = chart.indicator->min;
-        spec.indicator.maxValue = chart.indicator->max;
+        chartSpec.hasIndicator = true;
+        chartSpec.indicator.pictures = chart.indicator->pictures;
+        chartSpec.indicator.legend = chart.indicator->legend;
+        chartSpec.indicator.minValue = chart.indicator->min;
+        chartSpec.indicator.maxValue = chart.indicator->max;
         allRecords->insert(allRecords->end(), chart.indicator->pictures.begin(),
                            chart.indicator->pictures.end());
     }
     if (chart.shapes != nullptr && !chart.shapes->Shapes().empty()) {
         std::vector<QXDrawInfo::GraphDrawInfo> shapeRecords;
-        DrawShapes(*chart.shapes, spec, chart.magnet, &shapeRecords);
-        spec.price.pictures.insert(spec.price.pictures.end(), shapeRecords.begin(),
-                                   shapeRecords.end());
+        DrawShapes(*chart.shapes, chartSpec, chart.magnet, &shapeRecords);
+        chartSpec.price.pictures.insert(chartSpec.price.pictures.end(), shapeRecords.begin(),
+                                        shapeRecords.end());
         allRecords->insert(allRecords->end(), shapeRecords.begin(), shapeRecords.end());
     }
-    return spec;
+    return chartSpec;
 }
 
 void VisibleRange(int count, int from, int to, int* first, int* last) {
@@ -218,8 +218,8 @@ int RunDraw(const DrawOptions& options) {
                    bars.DateText(chart.to);
 
     std::vector<QXDrawInfo::GraphDrawInfo> records;
-    ChartSpec spec = BuildChart(chart, &records);
-    WriteFile(options.output, RenderChartSvg(spec));
+    ChartSpec chartSpec = BuildChart(chart, &records);
+    WriteFile(options.output, RenderChartSvg(chartSpec));
     if (!options.records.empty()) WriteFile(options.records, DumpRecordsJson(records));
     std::cerr << "wrote " << options.output << " (bars " << chart.from << ".." << chart.to << ", "
               << records.size() << " pictures)\n";

@@ -65,12 +65,12 @@ PanelLayout MakePanel(double top, double height, double width, int64_t first, in
 
 }  // namespace
 
-ChartLayout::ChartLayout(const ChartSpec& spec)
-    : m_dWidth(std::clamp(spec.width, kMinCanvasWidth, kMaxCanvasSize)),
-      m_dHeight(std::clamp(spec.height, kMinCanvasHeight, kMaxCanvasSize)),
-      m_nFirstBar(std::min(spec.from, spec.to)),
-      m_nLastBar(std::max(spec.from, spec.to)),
-      m_bHasIndicator(spec.hasIndicator) {
+ChartLayout::ChartLayout(const ChartSpec& chartSpec)
+    : m_dWidth(std::clamp(chartSpec.width, kMinCanvasWidth, kMaxCanvasSize)),
+      m_dHeight(std::clamp(chartSpec.height, kMinCanvasHeight, kMaxCanvasSize)),
+      m_nFirstBar(std::min(chartSpec.from, chartSpec.to)),
+      m_nLastBar(std::max(chartSpec.from, chartSpec.to)),
+      m_bHasIndicator(chartSpec.hasIndicator) {
     m_rcTitle = PixelRect{kLeftMargin, 0.0, m_dWidth - 2.0 * kLeftMargin, kTitleHeight};
     double panelsTop = kTitleHeight;
     double panelsHeight = m_dHeight - kTitleHeight - kDateAxisHeight - kBottomMargin;
@@ -82,14 +82,14 @@ ChartLayout::ChartLayout(const ChartSpec& spec)
         indicatorHeight = plots * kIndicatorShare + kLegendHeight;
         priceHeight = panelsHeight - kPanelGap - indicatorHeight;
     }
-    const std::vector<Bar>* candles = spec.drawCandles ? &spec.bars : nullptr;
+    const std::vector<Bar>* candles = chartSpec.drawCandles ? &chartSpec.bars : nullptr;
     m_price = MakePanel(panelsTop, priceHeight, m_dWidth, m_nFirstBar, m_nLastBar,
-                        PanelRange(spec.price, candles, m_nFirstBar, m_nLastBar));
+                        PanelRange(chartSpec.price, candles, m_nFirstBar, m_nLastBar));
     double panelsBottom = m_price.plot.Bottom();
     if (m_bHasIndicator) {
         m_indicator =
             MakePanel(panelsBottom + kPanelGap, indicatorHeight, m_dWidth, m_nFirstBar, m_nLastBar,
-                      PanelRange(spec.indicator, nullptr, m_nFirstBar, m_nLastBar));
+                      PanelRange(chartSpec.indicator, nullptr, m_nFirstBar, m_nLastBar));
         panelsBottom = m_indicator.plot.Bottom();
     }
     m_rcDateAxis = PixelRect{kLeftMargin, panelsBottom, m_price.plot.width, kDateAxisHeight};

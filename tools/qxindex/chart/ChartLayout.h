@@ -32,7 +32,7 @@ struct PanelLayout {
 
 class ChartLayout {
 public:
-    explicit ChartLayout(const ChartSpec& spec);
+    explicit ChartLayout(const ChartSpec& chartSpec);
 
     double Width() const { return m_dWidth; }
     double Height() const { return m_dHeight; }

@@ -34,7 +34,7 @@ constexpr double kMinHollowBody = 3.0;
 constexpr double kMinBody = 1.5;
 
 struct Chart {
-    const ChartSpec& spec;
+    const ChartSpec& chartSpec;
     const ChartLayout& layout;
     std::vector<DateTick> dateTicks;
     SvgWriter* svg;
@@ -59,27 +59,27 @@ std::string DateOf(const std::vector<Bar>& bars, int64_t bar) {
 void PaintTitle(const Chart& chart) {
     const PixelRect& box = chart.layout.TitleBox();
     SvgTextStyle title{kTitleColor, kTitleFontSize, "start", std::string(), true};
-    chart.svg->Text(PixelPoint{box.left, box.top + 23.0}, chart.spec.title, title);
+    chart.svg->Text(PixelPoint{box.left, box.top + 23.0}, chart.chartSpec.title, title);
     // The dates of the visible data; slots beyond the data have no date.
     int64_t first = chart.layout.FirstBar();
     int64_t last = chart.layout.LastBar();
-    int64_t count = static_cast<int64_t>(chart.spec.bars.size());
+    int64_t count = static_cast<int64_t>(chart.chartSpec.bars.size());
     int64_t firstData = std::clamp<int64_t>(first, 0, std::max<int64_t>(count - 1, 0));
     int64_t lastData = std::clamp<int64_t>(last, 0, std::max<int64_t>(count - 1, 0));
     std::string range = std::to_string(last - first + 1) + " bars";
     if (count > 0 && first < count && last >= 0) {
-        range = DateOf(chart.spec.bars, firstData) + " .. " + DateOf(chart.spec.bars, lastData) +
-                ", " + range;
+        range = DateOf(chart.chartSpec.bars, firstData) + " .. " +
+                DateOf(chart.chartSpec.bars, lastData) + ", " + range;
     }
     SvgTextStyle note{kAxisTextColor, kAxisFontSize, "end", std::string(), false};
     chart.svg->Text(PixelPoint{box.Right(), box.top + 23.0}, range, note);
 }
 
-void PaintLegend(const Chart& chart, const PanelLayout& panel, const ChartPanelSpec& spec) {
+void PaintLegend(const Chart& chart, const PanelLayout& panel, const ChartPanelSpec& chartSpec) {
     double x = panel.legend.left + 2.0;
     double middle = panel.legend.top + panel.legend.height / 2.0;
     SvgTextStyle style{kAxisTextColor, kLegendFontSize, "start", std::string(), false};
-    for (const LegendEntry& entry : spec.legend) {
+    for (const LegendEntry& entry : chartSpec.legend) {
         std::string name = GbkToUtf8(entry.name);
         double width = 14.0 + 4.0 + EstimateTextWidth(name, kLegendFontSize);
         if (x + width > panel.legend.Right()) break;  // the rest would run off the chart
@@ -115,7 +115,7 @@ void PaintTimeGrid(const Chart& chart, const PanelLayout& panel) {
 }
 
 void PaintCandles(const Chart& chart, const PanelScale& scale) {
-    const std::vector<Bar>& bars = chart.spec.bars;
+    const std::vector<Bar>& bars = chart.chartSpec.bars;
     int64_t first = std::max<int64_t>(chart.layout.FirstBar(), 0);
     int64_t last = std::min<int64_t>(chart.layout.LastBar(), static_cast<int64_t>(bars.size()) - 1);
     double half = kCandleHalfWidth * scale.PixelsPerBar();
@@ -145,7 +145,7 @@ void PaintCandles(const Chart& chart, const PanelScale& scale) {
     }
 }
 
-void PaintPanel(const Chart& chart, const PanelLayout& panel, const ChartPanelSpec& spec,
+void PaintPanel(const Chart& chart, const PanelLayout& panel, const ChartPanelSpec& chartSpec,
                 const std::string& name, bool candles) {
     SvgWriter* svg = chart.svg;
     std::string clipId = "clip-" + name;
@@ -153,11 +153,11 @@ void PaintPanel(const Chart& chart, const PanelLayout& panel, const ChartPanelSp
     svg->OpenGroup(name + "-panel");
     PaintTimeGrid(chart, panel);
     PaintValueAxis(chart, panel);
-    PaintLegend(chart, panel, spec);
+    PaintLegend(chart, panel, chartSpec);
     svg->OpenGroup(name + "-records", clipId);
     if (candles) PaintCandles(chart, panel.scale);
     RecordPainter painter(svg, panel.scale);
-    for (const QXDrawInfo::GraphDrawInfo& info : spec.pictures) painter.Paint(info);
+    for (const QXDrawInfo::GraphDrawInfo& info : chartSpec.pictures) painter.Paint(info);
     svg->CloseGroup();
     svg->Rect(panel.plot, SvgPaint{}, Hairline(kFrameColor));
     svg->CloseGroup();
@@ -190,18 +190,18 @@ void PaintDateAxis(const Chart& chart) {
 
 }  // namespace
 
-std::string RenderChartSvg(const ChartSpec& spec) {
-    ChartLayout layout(spec);
+std::string RenderChartSvg(const ChartSpec& chartSpec) {
+    ChartLayout layout(chartSpec);
     SvgWriter svg(layout.Width(), layout.Height());
-    Chart chart{
-        spec, layout,
-        MakeDateTicks(spec.bars, layout.FirstBar(), layout.LastBar(), layout.Price().plot.width),
-        &svg};
+    Chart chart{chartSpec, layout,
+                MakeDateTicks(chartSpec.bars, layout.FirstBar(), layout.LastBar(),
+                              layout.Price().plot.width),
+                &svg};
     svg.Rect(PixelRect{0.0, 0.0, layout.Width(), layout.Height()}, kBackground, SvgStroke{});
     PaintTitle(chart);
-    PaintPanel(chart, layout.Price(), spec.price, "price", spec.drawCandles);
+    PaintPanel(chart, layout.Price(), chartSpec.price, "price", chartSpec.drawCandles);
     if (layout.HasIndicator()) {
-        PaintPanel(chart, layout.Indicator(), spec.indicator, "indicator", false);
+        PaintPanel(chart, layout.Indicator(), chartSpec.indicator, "indicator", false);
     }
     PaintDateAxis(chart);
     return svg.Finish();

@@ -15,6 +15,6 @@
 
 namespace qxindex {
 
-std::string RenderChartSvg(const ChartSpec& spec);
+std::string RenderChartSvg(const ChartSpec& chartSpec);
 
 }  // namespace qxindex
