@@ -95,17 +95,25 @@ public:
         return value.get<std::string>();
     }
 
+    // "#rrggbb", or "#rrggbbaa" with an alpha (00 transparent .. ff opaque).
     QXDrawInfo::QXColor Colour(const Json& value, const std::string& field) const {
         std::string text = Text(value, field);
-        unsigned rgb = 0;
+        unsigned digits = 0;
+        unsigned alpha = 0xFF;
         char extra = 0;
-        if (text.size() != 7 || std::sscanf(text.c_str(), "#%6x%c", &rgb, &extra) != 1) {
-            Fail(field, "expected a colour as #rrggbb");
+        bool ok = false;
+        if (text.size() == 7) {
+            ok = std::sscanf(text.c_str(), "#%6x%c", &digits, &extra) == 1;
+        } else if (text.size() == 9) {
+            ok = std::sscanf(text.c_str(), "#%8x%c", &digits, &extra) == 1;
+            alpha = digits & 0xFF;
+            digits >>= 8;
         }
+        if (!ok) Fail(field, "expected a colour as #rrggbb or #rrggbbaa");
         QXDrawInfo::QXColor colour;
         colour.byValue = true;
-        colour.value = static_cast<int>(0xFF000000u | ((rgb & 0xFF) << 16) | (rgb & 0xFF00) |
-                                        ((rgb >> 16) & 0xFF));
+        colour.value = static_cast<int>((alpha << 24) | ((digits & 0xFF) << 16) |
+                                        (digits & 0xFF00) | ((digits >> 16) & 0xFF));
         return colour;
     }
 

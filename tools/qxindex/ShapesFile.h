@@ -2,7 +2,8 @@
 //
 //   [ {"kind": "QX_GRAPH_LINE_SEGMENT",            (or the number, 1)
 //      "points": [{"bar": 100, "price": 75.5}, {"bar": 140, "price": 92}],
-//      "lineColor": "#ff8000", "fillColor": "#...", "textColor": "#...",
+//      "lineColor": "#ff8000", "fillColor": "#ff800040", "textColor": "#...",
+//      (colours as #rrggbb, or #rrggbbaa with an alpha for see-through fills)
 //      "lineWidth": 2, "lineStyle": 1,
 //      "settings": {"levels": [0, 0.382, 0.618, 1], "direction": 1,
 //                   "displayRatio": true, "displayPrice": false},
