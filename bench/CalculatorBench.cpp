@@ -42,11 +42,48 @@ void BM_WholeSeriesMacd(benchmark::State& state) {
         bool ok = formula.calculator->Calculate(0, last, false);
         benchmark::DoNotOptimize(ok);
     }
-    state.counters["ns_per_bar"] = benchmark::Counter(
-        static_cast<double>(state.iterations()) * kBarCount,
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_bar"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kBarCount,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_WholeSeriesMacd)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Window functions keep running state, so their cost per bar must not grow with
+// the window: each runs with N = 5 and N = 500.
+void BM_WindowFunction(benchmark::State& state, const char* function) {
+    qxbench::RandomWalkSource source(SharedBars());
+    const std::string text =
+        std::string("A:") + function + "(CLOSE," + std::to_string(state.range(0)) + ");";
+    Formula formula(text, &source);
+    const int last = static_cast<int>(kBarCount) - 1;
+    for (auto _ : state) {
+        bool ok = formula.calculator->Calculate(0, last, false);
+        benchmark::DoNotOptimize(ok);
+    }
+    state.counters["ns_per_bar"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kBarCount,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK_CAPTURE(BM_WindowFunction, MA, "MA")
+    ->Arg(5)
+    ->Arg(500)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+BENCHMARK_CAPTURE(BM_WindowFunction, HHV, "HHV")
+    ->Arg(5)
+    ->Arg(500)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+BENCHMARK_CAPTURE(BM_WindowFunction, SUM, "SUM")
+    ->Arg(5)
+    ->Arg(500)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
+BENCHMARK_CAPTURE(BM_WindowFunction, STD, "STD")
+    ->Arg(5)
+    ->Arg(500)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
 
 // Bars arrive one at a time after a calculated history: each iteration makes one
 // more bar available and asks for it.

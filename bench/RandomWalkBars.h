@@ -59,12 +59,23 @@ public:
     bool GetFieldValue(int fieldId, int bar, double* value) override {
         if (bar < 0 || static_cast<size_t>(bar) >= m_available) return false;
         switch (fieldId) {
-            case 1: *value = m_bars.high[bar]; return true;
-            case 2: *value = m_bars.open[bar]; return true;
-            case 3: *value = m_bars.low[bar]; return true;
-            case 4: *value = m_bars.close[bar]; return true;
-            case 6: *value = m_bars.volume[bar]; return true;
-            default: return false;
+            case 1:
+                *value = m_bars.high[bar];
+                return true;
+            case 2:
+                *value = m_bars.open[bar];
+                return true;
+            case 3:
+                *value = m_bars.low[bar];
+                return true;
+            case 4:
+                *value = m_bars.close[bar];
+                return true;
+            case 6:
+                *value = m_bars.volume[bar];
+                return true;
+            default:
+                return false;
         }
     }
     bool GetConstantFieldValue(int, double*) override { return false; }
