@@ -23,6 +23,7 @@
 
 #include "IIndexCalculator.h"
 #include "index/calc/DrawStageContext.h"
+#include "index/functions/AssignmentIndex.h"
 
 class CCalculateInfo;
 class CFieldCache;
@@ -111,6 +112,9 @@ private:
     std::unique_ptr<CFieldCache> m_pFieldCache;
     bool m_bNeedPriceCache;
     std::unique_ptr<CPriceCache> m_pPriceCache;
+    // Rebuilt at every evaluation pass: the parser may have compiled a new formula
+    // since the last one.
+    CAssignmentIndex m_assignments;
     std::recursive_mutex m_mtxCalc;  // calculation and the working store
     // The calculated window; -1, -1 when nothing is calculated. Atomic because
     // GetCalculatedRange reads it without a lock while a calculation moves it.

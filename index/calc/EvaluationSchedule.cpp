@@ -79,6 +79,7 @@ bool CIndexCalculator::EvaluateAll(int nFrom, int nTo) {
     const CCalculateInfo* pInfo = CompiledFormula();
     if (pInfo == nullptr || m_pStore == nullptr) return false;
     m_pStore->Invalidate(nFrom, nTo);
+    m_assignments.Build(*pInfo);
     const int nCount = static_cast<int>(pInfo->m_vecDrawStatements.size());
     for (int i = 0; i < nCount; ++i) {
         const ExprNode* pCallNode = GetDrawCallNode(*pInfo, i);
@@ -98,6 +99,8 @@ void CIndexCalculator::EvaluateDrawStatement(int nFrom, int nTo, const ExprNode*
     context.pInfo = pInfo;
     context.pFieldCache = m_pFieldCache.get();
     context.pStop = &m_bStop;
+    context.pAssignments = &m_assignments;
+    context.pDepth = EvaluationDepthCounter();
     m_pDataSource->GetBarCount(&context.nBarCount);
     m_pDataSource->GetAvailableBarCount(&context.nAvailable);
     m_pDataSource->GetBarPeriod(&context.nPeriodKind, &context.nPeriodLength);

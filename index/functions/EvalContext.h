@@ -10,6 +10,7 @@ class CSeriesStore;
 class IIndexDataSource;
 class CCalculateInfo;
 class CFieldCache;
+class CAssignmentIndex;
 
 // Status of every evaluation step. Data conditions are never errors: they give a
 // value. EVAL_ERROR means a malformed node or context, or a stopped calculation,
@@ -32,4 +33,8 @@ struct EvalContext {
     int nCalcFirst = 0;     // the calculation window
     int nCalcLast = 0;
     bool bDrawMode = false;  // Reference and Parameter operands index the drawing lists
+    // Optional shortcuts that a long calculation sets up once. Without them the
+    // evaluator searches the statements and uses this thread's own depth counter.
+    const CAssignmentIndex* pAssignments = nullptr;
+    int* pDepth = nullptr;  // this thread's evaluation depth counter (EvaluationDepthCounter)
 };

@@ -1,7 +1,6 @@
 #include "index/functions/FunctionDispatch.h"
 
 #include <iterator>
-#include <mutex>
 #include <vector>
 
 #include "index/compiler/CompiledFormula.h"
@@ -56,11 +55,14 @@ void AssembleTable(DispatchTable& table) {
 }
 
 // Built once, on first use, whichever thread gets there first; immutable afterwards,
-// so readers need no lock.
+// so readers need no lock. Every function call comes through here, so the one-time
+// check is a static's guard (a single load once built), not std::call_once.
 const DispatchTable& GetTable() {
-    static DispatchTable s_table;
-    static std::once_flag s_onceAssembled;
-    std::call_once(s_onceAssembled, [] { AssembleTable(s_table); });
+    static const DispatchTable& s_table = []() -> const DispatchTable& {
+        static DispatchTable s_assembled;
+        AssembleTable(s_assembled);
+        return s_assembled;
+    }();
     return s_table;
 }
 

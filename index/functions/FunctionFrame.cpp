@@ -34,7 +34,9 @@ CFunctionFrame::CFunctionFrame(const ExprNode* pNode, double* pOut, EvalContext*
       m_pContext(pContext),
       m_nBarOffset(nBarOffset),
       m_nBar(0),
-      m_nStatus(EVAL_ERROR) {}
+      m_nStatus(EVAL_ERROR),
+      m_nOwnElement(-1),
+      m_pOwnSeries(nullptr) {}
 
 bool CFunctionFrame::Enter(int nElements) {
     return Check(nElements, false);
@@ -165,6 +167,10 @@ double* CFunctionFrame::GetStateBuffer(int nElement, int nLength, bool bSecond) 
 }
 
 bool CFunctionFrame::ResolveOwnSeries(int nElement, double*& pSeries) {
+    if (m_pOwnSeries != nullptr && nElement == m_nOwnElement) {
+        pSeries = m_pOwnSeries;
+        return true;
+    }
     pSeries = nullptr;
     if (ElementType(nElement) != OperandType::Reference || m_pContext->pInfo == nullptr) {
         return Reject();
@@ -183,7 +189,10 @@ bool CFunctionFrame::ResolveOwnSeries(int nElement, double*& pSeries) {
     if (nKind != RefListKind::Output && nKind != RefListKind::Variable) return Reject();
     if (nNumber < 0 || nNumber > MAX_SERIES_NUMBER) return Reject();
     pSeries = m_pContext->pStore->GetSeries(static_cast<int>(nKind), static_cast<int>(nNumber), 0);
-    return pSeries != nullptr || Reject();
+    if (pSeries == nullptr) return Reject();
+    m_nOwnElement = nElement;
+    m_pOwnSeries = pSeries;
+    return true;
 }
 
 bool CFunctionFrame::ReadOwnResult(int nElement, int64_t nBack, double& dValue) {
@@ -209,7 +218,8 @@ int CFunctionFrame::Return(double dValue) {
 int CFunctionFrame::ReturnOwn(int nElement, double dValue) {
     double* pSeries = nullptr;
     if (!ResolveOwnSeries(nElement, pSeries)) return Status();
-    ::StoreOwnResult(ElementValue(nElement), m_nBarOffset, m_pContext, dValue);
+    const int64_t nPos = static_cast<int64_t>(m_pContext->nBar) - m_nBarOffset;
+    if (nPos >= 0 && nPos < m_pContext->pStore->GetBarCount()) pSeries[nPos] = dValue;
     return Return(dValue);
 }
 

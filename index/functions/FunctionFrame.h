@@ -108,6 +108,10 @@ private:
     int m_nBarOffset;
     int m_nBar;
     int m_nStatus;
+    // The hidden result series once resolved: a recursive function reads and writes
+    // it several times per bar, and the store keeps its address throughout.
+    int m_nOwnElement;
+    double* m_pOwnSeries;
 };
 
 // Running state of a window function, kept in its state slot so that the next bar

@@ -6,6 +6,7 @@
 
 #include "IIndexDataSource.h"
 #include "index/compiler/CompiledFormula.h"
+#include "index/functions/AssignmentIndex.h"
 #include "index/functions/FieldCache.h"
 #include "index/functions/FunctionDispatch.h"
 #include "index/functions/SeriesStore.h"
@@ -24,11 +25,14 @@ thread_local int t_nEvaluationDepth = 0;
 
 class CDepthGuard {
 public:
-    CDepthGuard() { ++t_nEvaluationDepth; }
-    ~CDepthGuard() { --t_nEvaluationDepth; }
+    explicit CDepthGuard(int& nDepth) : m_nDepth(nDepth) { ++m_nDepth; }
+    ~CDepthGuard() { --m_nDepth; }
     CDepthGuard(const CDepthGuard&) = delete;
     CDepthGuard& operator=(const CDepthGuard&) = delete;
-    bool IsTooDeep() const { return t_nEvaluationDepth > MAX_EVALUATION_DEPTH; }
+    bool IsTooDeep() const { return m_nDepth > MAX_EVALUATION_DEPTH; }
+
+private:
+    int& m_nDepth;
 };
 
 // Reference operands evaluated inside a referenced series' own assignment index the
@@ -194,6 +198,15 @@ int EvaluateReference(EvalContext& context, int64_t nIndex, int nPos, double* pO
 const Statement* FindAssignment(const CCalculateInfo& info, int nKind, int nNumber,
                                 const EvalContext& context, int& nStatus) {
     nStatus = EVAL_OK;
+    const Statement* pIndexed = nullptr;
+    if (context.pAssignments != nullptr && context.pAssignments->Find(nKind, nNumber, pIndexed)) {
+        // The search polls the stop flag before every statement it looks at.
+        if (!info.m_vecStatements.empty() && IsStopped(context)) {
+            nStatus = EVAL_ERROR;
+            return nullptr;
+        }
+        return pIndexed;
+    }
     for (const Statement* pStatement : info.m_vecStatements) {
         if (IsStopped(context)) {
             nStatus = EVAL_ERROR;
@@ -213,11 +226,15 @@ const Statement* FindAssignment(const CCalculateInfo& info, int nKind, int nNumb
 
 }  // namespace
 
+int* EvaluationDepthCounter() {
+    return &t_nEvaluationDepth;
+}
+
 int EvaluateOperand(EvalContext* pContext, uint32_t nType, int64_t value, double* pOut,
                     int nBarOffset) {
     if (pContext == nullptr || pOut == nullptr) return EVAL_ERROR;
     if (IsStopped(*pContext)) return EVAL_ERROR;
-    const CDepthGuard depth;
+    const CDepthGuard depth(pContext->pDepth != nullptr ? *pContext->pDepth : t_nEvaluationDepth);
     if (depth.IsTooDeep()) return EVAL_ERROR;
 
     switch (nType) {

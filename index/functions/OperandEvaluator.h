@@ -17,6 +17,11 @@
 // in half of a 1 MB thread stack.
 constexpr int MAX_EVALUATION_DEPTH = 2000;
 
+// This thread's count of nested evaluation steps. A context that is used on one
+// thread only may carry its address (pDepth) to spare the thread-local lookup on
+// every step.
+int* EvaluationDepthCounter();
+
 // Evaluates an operand (type and value word as the compiled form holds them) at bar
 // nBar - nBarOffset into *pOut. A function reads its argument k bars before the
 // bar it computes by passing its own nBarOffset + k; a negative offset reaches

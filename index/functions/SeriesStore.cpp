@@ -21,7 +21,7 @@ void CSeriesStore::ReleaseSlot(SeriesSlot& slot) {
     slot.nLength = 0;
 }
 
-double* CSeriesStore::GetSeries(int nKind, int nNumber, int nLength) {
+double* CSeriesStore::FindOrCreateSeries(int nKind, int nNumber, int nLength) {
     if (nKind < 0 || nKind >= SERIES_KIND_COUNT) return nullptr;
     if (nNumber < 0 || nNumber > MAX_SERIES_NUMBER) return nullptr;
     const bool bShort = nLength >= 1;

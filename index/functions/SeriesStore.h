@@ -39,7 +39,26 @@ public:
     // An existing series is returned only when it is at least as long as asked:
     // a hand-built formula could give two calls the same state slot with different
     // needs, and a buffer shorter than its reader expects must never be handed out.
-    double* GetSeries(int nKind, int nNumber, int nLength);
+    double* GetSeries(int nKind, int nNumber, int nLength) {
+        // Evaluation asks for the same few series at every bar; once they exist the
+        // answer is a table read.
+        if (nKind >= 0 && nKind < SERIES_KIND_COUNT && nNumber >= 0) {
+            const std::vector<SeriesSlot>& vecKind = m_vecSeries[nKind];
+            const size_t nIndex = static_cast<size_t>(nNumber);
+            if (nIndex < vecKind.size() && vecKind[nIndex].pValues != nullptr) {
+                if (nLength >= 1) {
+                    return vecKind[nIndex].nLength >= static_cast<size_t>(nLength)
+                               ? vecKind[nIndex].pValues
+                               : nullptr;
+                }
+                if (m_nBarCount >= 1 &&
+                    vecKind[nIndex].nLength >= static_cast<size_t>(m_nBarCount) + 2) {
+                    return vecKind[nIndex].pValues;
+                }
+            }
+        }
+        return FindOrCreateSeries(nKind, nNumber, nLength);
+    }
 
     // The existing series, or null; never creates one.
     double* FindSeries(int nKind, int nNumber) const;
@@ -60,6 +79,7 @@ private:
     };
 
     void ReleaseSlot(SeriesSlot& slot);
+    double* FindOrCreateSeries(int nKind, int nNumber, int nLength);
 
     int m_nBarCount;
     std::vector<SeriesSlot> m_vecSeries[SERIES_KIND_COUNT];
