@@ -20,6 +20,13 @@ const qxbench::Bars& SharedBars() {
     return bars;
 }
 
+// Each iteration calculates every bar once: report the time per bar.
+void ReportTimePerBar(benchmark::State& state) {
+    state.counters["ns_per_bar"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kBarCount,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 struct Formula {
     IIndexParser* parser = IndexObjCreator::CreateIndexParserObj();
     IIndexCalculator* calculator = IndexObjCreator::CreateIndexCalculatorObj();
@@ -42,9 +49,7 @@ void BM_WholeSeriesMacd(benchmark::State& state) {
         bool ok = formula.calculator->Calculate(0, last, false);
         benchmark::DoNotOptimize(ok);
     }
-    state.counters["ns_per_bar"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * kBarCount,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    ReportTimePerBar(state);
 }
 BENCHMARK(BM_WholeSeriesMacd)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -60,30 +65,15 @@ void BM_WindowFunction(benchmark::State& state, const char* function) {
         bool ok = formula.calculator->Calculate(0, last, false);
         benchmark::DoNotOptimize(ok);
     }
-    state.counters["ns_per_bar"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * kBarCount,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    ReportTimePerBar(state);
 }
-BENCHMARK_CAPTURE(BM_WindowFunction, MA, "MA")
-    ->Arg(5)
-    ->Arg(500)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(2);
-BENCHMARK_CAPTURE(BM_WindowFunction, HHV, "HHV")
-    ->Arg(5)
-    ->Arg(500)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(2);
-BENCHMARK_CAPTURE(BM_WindowFunction, SUM, "SUM")
-    ->Arg(5)
-    ->Arg(500)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(2);
-BENCHMARK_CAPTURE(BM_WindowFunction, STD, "STD")
-    ->Arg(5)
-    ->Arg(500)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(2);
+void ShortAndLongWindows(benchmark::internal::Benchmark* bench) {
+    bench->Arg(5)->Arg(500)->Unit(benchmark::kMillisecond)->Iterations(2);
+}
+BENCHMARK_CAPTURE(BM_WindowFunction, MA, "MA")->Apply(ShortAndLongWindows);
+BENCHMARK_CAPTURE(BM_WindowFunction, HHV, "HHV")->Apply(ShortAndLongWindows);
+BENCHMARK_CAPTURE(BM_WindowFunction, SUM, "SUM")->Apply(ShortAndLongWindows);
+BENCHMARK_CAPTURE(BM_WindowFunction, STD, "STD")->Apply(ShortAndLongWindows);
 
 // Bars arrive one at a time after a calculated history: each iteration makes one
 // more bar available and asks for it.

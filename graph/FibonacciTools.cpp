@@ -184,6 +184,17 @@ bool CopySettings(const TSettings& source, TSettings* pTarget) {
     }
 }
 
+// SetSettings of the level tools: copy the client's record in and mark the picture
+// stale.
+template <typename TSettings>
+bool TakeSettings(const void* pSettings, TSettings* pTarget, bool* pDirty) {
+    if (pSettings == nullptr || !CopySettings(*static_cast<const TSettings*>(pSettings), pTarget)) {
+        return false;
+    }
+    *pDirty = true;
+    return true;
+}
+
 }  // namespace
 
 QX_GRAPH_TYPE QXGraphComplexFibChannel::GetGraphType() const {
@@ -216,12 +227,7 @@ void QXGraphComplexFibChannel::Draw(std::vector<QXPoint> vecPoints) {
 }
 
 bool QXGraphComplexFibTimeZone::SetSettings(const void* pSettings) {
-    if (pSettings == nullptr) return false;
-    if (!CopySettings(*static_cast<const stFibTimeZoneSettings*>(pSettings), &m_stSettings)) {
-        return false;
-    }
-    m_bDirty = true;
-    return true;
+    return TakeSettings(pSettings, &m_stSettings, &m_bDirty);
 }
 bool QXGraphComplexFibTimeZone::GetSettings(void* pSettings) const {
     return CopySettings(m_stSettings, static_cast<stFibTimeZoneSettings*>(pSettings));
@@ -274,12 +280,7 @@ void QXGraphComplexFibTimeZone::Draw(std::vector<QXPoint> vecPoints) {
 }
 
 bool QXGraphComplexGoldenSection::SetSettings(const void* pSettings) {
-    if (pSettings == nullptr) return false;
-    if (!CopySettings(*static_cast<const stGoldenSectionSettings*>(pSettings), &m_stSettings)) {
-        return false;
-    }
-    m_bDirty = true;
-    return true;
+    return TakeSettings(pSettings, &m_stSettings, &m_bDirty);
 }
 bool QXGraphComplexGoldenSection::GetSettings(void* pSettings) const {
     return CopySettings(m_stSettings, static_cast<stGoldenSectionSettings*>(pSettings));

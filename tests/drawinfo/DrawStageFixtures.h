@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "IIndexDataSource.h"
-#include "IIndexParser.h"
 #include "QXDrawInfo.h"
+#include "api/RefusingParser.h"
 #include "drawinfo/RecordDump.h"
 #include "index/calc/DrawStageContext.h"
 #include "index/calc/PriceCache.h"
@@ -25,7 +25,7 @@ constexpr double NA = INVALID_VALUE;
 constexpr double UNC = UNCOMPUTED_VALUE;
 
 // Answers only the line width of output lines; every other query fails.
-class CWidthParser : public IIndexParser {
+class CWidthParser : public CRefusingParser {
 public:
     bool GetOutputLineThick(int k, int* out) override {
         const auto it = m_mapWidths.find(k);
@@ -33,37 +33,8 @@ public:
         *out = it->second;
         return true;
     }
-    bool Parse(const std::string&, const std::vector<std::string>&,
-               const std::vector<float>&) override {
-        return false;
-    }
-    bool GetError(ParseErrorInfo*) override { return false; }
-    bool GetCalculateInfo(CCalculateInfo**) override { return false; }
-    bool GetLongHistory(bool*) override { return false; }
-    bool GetFutureData(bool*) override { return false; }
-    bool GetVolatile(bool*) override { return false; }
-    bool UsesField(int, int) override { return false; }
-    bool GetDrawStatementCount(int*) override { return false; }
-    bool GetOutputColor(int, unsigned*) override { return false; }
-    bool GetOutputDrawType(int, int*) override { return false; }
-    bool GetOutputName(int, char*, unsigned) override { return false; }
-    bool IsOutputHidden(int, bool*) override { return false; }
-    bool GetParamCount(int*) override { return false; }
-    bool GetParamValue(int, float*) override { return false; }
-    bool GetParamName(int, char*, unsigned) override { return false; }
-    bool SetOutputColor(int, unsigned) override { return false; }
-    bool SetOutputLineThick(int, int) override { return false; }
-    bool SetParamValue(int, float) override { return false; }
-    const std::vector<float>* GetOutputParamValues(int) override { return &m_vecNoFloats; }
-    const std::vector<int>* GetOutputParamIndexes(int) override { return &m_vecNoInts; }
-    const std::vector<int>* GetParamOutputs(int) override { return &m_vecNoInts; }
-    bool IsDrawFunctionOutput(int, bool*) override { return false; }
 
     std::map<int, int> m_mapWidths;
-
-private:
-    std::vector<float> m_vecNoFloats;
-    std::vector<int> m_vecNoInts;
 };
 
 // Serves bar fields from vectors (for filling a price cache); NA refuses a bar.
