@@ -32,6 +32,7 @@ std::vector<std::string> SplitWords(const std::string& strText) {
 // One "=>" line into the example; false when it has neither known form.
 bool ReadExpectation(const std::string& strLine, CFormulaExample* pExample) {
     static const std::regex s_error(R"(error (\d+) at line (\d+), column (\d+)(?:: (.+))?)");
+    static const std::regex s_text(R"(text at bar (\d+): (.+))");
     static const std::regex s_series(R"(([A-Za-z_][A-Za-z0-9_]*):(.*))");
     std::smatch match;
     if (std::regex_match(strLine, match, s_error)) {
@@ -40,6 +41,10 @@ bool ReadExpectation(const std::string& strLine, CFormulaExample* pExample) {
         pExample->m_nErrorLine = std::stoi(match[2]);
         pExample->m_nErrorColumn = std::stoi(match[3]);
         pExample->m_strErrorText = match[4];
+        return true;
+    }
+    if (std::regex_match(strLine, match, s_text)) {
+        pExample->m_vecTexts.emplace_back(std::stoi(match[1]), match[2]);
         return true;
     }
     if (std::regex_match(strLine, match, s_series)) {

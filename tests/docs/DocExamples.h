@@ -6,6 +6,7 @@
 //   => error 12 at line 1, column 4     the parse fails with this code there
 //   => error 28 at line 1, column 3: T  ... and this error text (UTF-8 here, GBK in the record)
 //   => NAME: 10.4 - 3                   output NAME at every example bar, "-" for no value
+//   => text at bar 4: UP                a drawing statement writes this text at that bar
 // A comment {params: N=5, M=10} anywhere in the formula gives its parameters.
 // A block marked `bars` holds the example bars as CSV.
 #pragma once
@@ -35,6 +36,7 @@ struct CFormulaExample {
     int m_nErrorColumn = 0;
     std::string m_strErrorText;  // UTF-8; empty when the example does not show it
     std::vector<CSeriesExpectation> m_vecSeries;
+    std::vector<std::pair<int, std::string>> m_vecTexts;  // (bar, text)
     std::string m_strProblem;  // a malformed expectation line, empty when all is well
 };
 

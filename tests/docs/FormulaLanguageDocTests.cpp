@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -151,7 +152,19 @@ void CheckExample(const CFormulaExample& example, const std::vector<CExampleBar>
     ASSERT_TRUE(calculator->UpdateDisplayData());
     std::vector<QXDrawInfo::GraphDrawInfo> vecRecords;
     EXPECT_TRUE(calculator->GetDrawInfo(0, nLast, 0, nullptr, &vecRecords));
+    std::vector<std::pair<int, std::string>> vecDrawnTexts;
+    for (const QXDrawInfo::GraphDrawInfo& record : vecRecords) {
+        for (const QXDrawInfo::TextDrawInfo& texts : record.texts) {
+            for (const QXDrawInfo::TextItem& item : texts.items) {
+                vecDrawnTexts.emplace_back(static_cast<int>(item.position.position), item.text);
+            }
+        }
+    }
     calculator->ReleaseDrawInfo(&vecRecords);
+    for (const auto& text : example.m_vecTexts) {
+        EXPECT_NE(std::find(vecDrawnTexts.begin(), vecDrawnTexts.end(), text), vecDrawnTexts.end())
+            << "no text '" << text.second << "' at bar " << text.first;
+    }
 
     for (const CSeriesExpectation& series : example.m_vecSeries) {
         const int nOutput = FindOutput(parser.get(), series.m_strOutput);
