@@ -136,6 +136,39 @@ std::vector<CExampleBar> ReadExampleBars(const CDocBlock& block) {
     return vecBars;
 }
 
+std::vector<std::string> HeadingAnchors(const std::string& strText) {
+    std::vector<std::string> vecAnchors;
+    bool bInBlock = false;
+    std::istringstream stream(strText);
+    for (std::string strLine; std::getline(stream, strLine);) {
+        if (strLine.rfind("```", 0) == 0) bInBlock = !bInBlock;
+        if (bInBlock || strLine.rfind("#", 0) != 0) continue;
+        const std::string strTitle = Trim(strLine.substr(strLine.find_first_not_of('#')));
+        std::string strAnchor;
+        for (char c : strTitle) {
+            const unsigned char u = static_cast<unsigned char>(c);
+            if (std::isalnum(u) || c == '_' || c == '-') {
+                strAnchor += static_cast<char>(std::tolower(u));
+            } else if (c == ' ') {
+                strAnchor += '-';
+            }
+        }
+        vecAnchors.push_back(strAnchor);
+    }
+    return vecAnchors;
+}
+
+std::vector<std::string> LinkedAnchors(const std::string& strText, const std::string& strFile) {
+    std::vector<std::string> vecAnchors;
+    const std::string strEscapedFile = std::regex_replace(strFile, std::regex("\\."), "\\.");
+    const std::regex linkPattern("\\(" + strEscapedFile + "#([a-z0-9_-]+)\\)");
+    for (auto it = std::sregex_iterator(strText.begin(), strText.end(), linkPattern);
+         it != std::sregex_iterator(); ++it) {
+        vecAnchors.push_back((*it)[1]);
+    }
+    return vecAnchors;
+}
+
 bool MatchesWrittenValue(const std::string& strWritten, double dActual) {
     char* pEnd = nullptr;
     const double dWritten = std::strtod(strWritten.c_str(), &pEnd);

@@ -62,5 +62,12 @@ CFormulaExample ReadFormulaExample(const CDocBlock& block);
 // malformed row.
 std::vector<CExampleBar> ReadExampleBars(const CDocBlock& block);
 
+// The anchors of the document's headings, made the way the usual Markdown viewers
+// make them: lower case, punctuation dropped, blanks as hyphens.
+std::vector<std::string> HeadingAnchors(const std::string& strText);
+
+// The anchors of the links "(#anchor)" and "(strFile#anchor)" in the text.
+std::vector<std::string> LinkedAnchors(const std::string& strText, const std::string& strFile);
+
 // Whether a value written with d decimals matches the computed one to that precision.
 bool MatchesWrittenValue(const std::string& strWritten, double dActual);

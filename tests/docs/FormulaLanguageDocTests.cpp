@@ -240,6 +240,21 @@ TEST(FormulaLanguageDoc, ExplainsEveryErrorCode) {
     }
 }
 
+// Links inside the reference and from the embedding guide into it lead to a heading.
+TEST(FormulaLanguageDoc, LinksLeadToHeadings) {
+    const std::vector<std::string> vecHeadings = HeadingAnchors(LanguageDoc());
+    const std::string strGuide = ReadDocument(QX_DOCS_DIR "/embedding.md");
+    ASSERT_FALSE(strGuide.empty());
+    std::vector<std::string> vecLinks = LinkedAnchors(LanguageDoc(), "");
+    const std::vector<std::string> vecGuideLinks = LinkedAnchors(strGuide, "formula-language.md");
+    vecLinks.insert(vecLinks.end(), vecGuideLinks.begin(), vecGuideLinks.end());
+    EXPECT_GE(vecLinks.size(), 20u);
+    for (const std::string& strLink : vecLinks) {
+        EXPECT_NE(std::find(vecHeadings.begin(), vecHeadings.end(), strLink), vecHeadings.end())
+            << strLink;
+    }
+}
+
 // The formulas the reference describes for the limits on variables and outputs.
 TEST(FormulaLanguageDoc, LimitsOnVariablesAndOutputs) {
     const struct {
