@@ -2,7 +2,10 @@
 // does what the guide says it does.
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "EmbeddingGuideCode.inc"
+#include "docs/DocExamples.h"
 
 namespace {
 
@@ -136,6 +139,32 @@ TEST(EmbeddingGuide, PaintFormulaVisitsEveryItemAndLeavesOutSwitchedOffLines) {
     EXPECT_EQ(without.m_nRectangles, 0);
     EXPECT_EQ(without.m_vecTexts.size(), 5u);
     IndexObjCreator::ReleaseIndexCalculatorObj(&pCalculator);
+}
+
+// Every operation of the exported interfaces and factories, read from the headers
+// themselves, is named in the guide.
+TEST(EmbeddingGuide, NamesEveryExportedOperation) {
+    const std::string strGuide = ReadDocument(QX_DOCS_DIR "/embedding.md");
+    ASSERT_FALSE(strGuide.empty());
+    const std::regex operation(R"((?:virtual|static)\s+[^;(]*?\b(\w+)\s*\()");
+    int nOperations = 0;
+    for (const char* pszHeader :
+         {"IIndexParser.h", "IIndexCalculator.h", "IIndexDataSource.h", "IQXGraphCoordinate.h",
+          "IQXGraphShapeBase.h", "IndexObjCreator.h", "QXGraphInterface.h", "CParserHelper.h"}) {
+        const std::string strHeader = ReadDocument(std::string(QX_API_DIR "/") + pszHeader);
+        ASSERT_FALSE(strHeader.empty()) << pszHeader;
+        for (auto it = std::sregex_iterator(strHeader.begin(), strHeader.end(), operation);
+             it != std::sregex_iterator(); ++it) {
+            const std::string strName = (*it)[1];
+            ++nOperations;
+            // `Name`, `Name(...)` or `Class::Name...`
+            EXPECT_TRUE(strGuide.find("`" + strName + "`") != std::string::npos ||
+                        strGuide.find("`" + strName + "(") != std::string::npos ||
+                        strGuide.find("::" + strName) != std::string::npos)
+                << pszHeader << ": " << strName;
+        }
+    }
+    EXPECT_GE(nOperations, 23 + 13 + 9 + 10 + 44 + 4 + 2 + 3);
 }
 
 TEST(EmbeddingGuide, PlaceRayDrawsOneLineExtendedForwards) {
