@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 namespace {
@@ -29,44 +28,89 @@ std::vector<std::string> SplitWords(const std::string& strText) {
     return vecWords;
 }
 
-// One "=>" line into the example; false when it has neither known form.
-bool ReadExpectation(const std::string& strLine, CFormulaExample* pExample) {
-    static const std::regex s_error(R"(error (\d+) at line (\d+), column (\d+)(?:: (.+))?)");
-    static const std::regex s_text(R"(text at bar (\d+): (.+))");
-    static const std::regex s_series(R"(([A-Za-z_][A-Za-z0-9_]*):(.*))");
-    std::smatch match;
-    if (std::regex_match(strLine, match, s_error)) {
-        pExample->m_bExpectsError = true;
-        pExample->m_nErrorCode = std::stoi(match[1]);
-        pExample->m_nErrorLine = std::stoi(match[2]);
-        pExample->m_nErrorColumn = std::stoi(match[3]);
-        pExample->m_strErrorText = match[4];
-        return true;
-    }
-    if (std::regex_match(strLine, match, s_text)) {
-        pExample->m_vecTexts.emplace_back(std::stoi(match[1]), match[2]);
-        return true;
-    }
-    if (std::regex_match(strLine, match, s_series)) {
-        pExample->m_vecSeries.push_back({UpperCase(match[1]), SplitWords(match[2])});
-        return true;
-    }
-    return false;
+bool IsNameCharacter(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
 }
 
-void ReadParams(const std::string& strFormula, CFormulaExample* pExample) {
-    static const std::regex s_params(R"(\{params:([^}]*)\})");
-    static const std::regex s_param(R"(\s*([A-Za-z_][A-Za-z0-9_]*)\s*=\s*([-0-9.]+)\s*)");
-    std::smatch match;
-    if (!std::regex_search(strFormula, match, s_params)) return;
-    std::istringstream list(match[1].str());
-    for (std::string strItem; std::getline(list, strItem, ',');) {
-        std::smatch param;
-        if (std::regex_match(strItem, param, s_param)) {
-            pExample->m_vecParams.emplace_back(param[1], std::stof(param[2]));
-        } else {
-            pExample->m_strProblem = "unreadable parameter '" + strItem + "'";
+// A whole number at the start of strText, and what follows it.
+bool ReadNumberPrefix(const std::string& strText, int* pNumber, std::string* pRest) {
+    size_t nLength = 0;
+    while (nLength < strText.size() && std::isdigit(static_cast<unsigned char>(strText[nLength]))) {
+        ++nLength;
+    }
+    if (nLength == 0 || nLength > 9) return false;
+    *pNumber = std::atoi(strText.substr(0, nLength).c_str());
+    *pRest = strText.substr(nLength);
+    return true;
+}
+
+// Strips sPrefix off *pText; false when the text does not start with it.
+bool TakePrefix(const std::string& strPrefix, std::string* pText) {
+    if (pText->compare(0, strPrefix.size(), strPrefix) != 0) return false;
+    pText->erase(0, strPrefix.size());
+    return true;
+}
+
+// "error C at line L, column K[: TEXT]"
+bool ReadErrorExpectation(std::string strLine, CFormulaExample* pExample) {
+    if (!TakePrefix("error ", &strLine) ||
+        !ReadNumberPrefix(strLine, &pExample->m_nErrorCode, &strLine) ||
+        !TakePrefix(" at line ", &strLine) ||
+        !ReadNumberPrefix(strLine, &pExample->m_nErrorLine, &strLine) ||
+        !TakePrefix(", column ", &strLine) ||
+        !ReadNumberPrefix(strLine, &pExample->m_nErrorColumn, &strLine)) {
+        return false;
+    }
+    if (!strLine.empty() && !TakePrefix(": ", &strLine)) return false;
+    pExample->m_bExpectsError = true;
+    pExample->m_strErrorText = strLine;
+    return true;
+}
+
+// One "=>" line into the example; false when it has none of the known forms.
+bool ReadExpectation(const std::string& strLine, CFormulaExample* pExample) {
+    if (strLine.rfind("error ", 0) == 0) return ReadErrorExpectation(strLine, pExample);
+    std::string strRest = strLine;
+    int nBar = 0;
+    if (TakePrefix("text at bar ", &strRest)) {
+        if (!ReadNumberPrefix(strRest, &nBar, &strRest) || !TakePrefix(": ", &strRest) ||
+            strRest.empty()) {
+            return false;
         }
+        pExample->m_vecTexts.emplace_back(nBar, strRest);
+        return true;
+    }
+    size_t nName = 0;
+    while (nName < strLine.size() && IsNameCharacter(strLine[nName])) ++nName;
+    if (nName == 0 || nName >= strLine.size() || strLine[nName] != ':') return false;
+    pExample->m_vecSeries.push_back(
+        {UpperCase(strLine.substr(0, nName)), SplitWords(strLine.substr(nName + 1))});
+    return true;
+}
+
+// The comment {params: N=5, M=10}.
+void ReadParams(const std::string& strFormula, CFormulaExample* pExample) {
+    const size_t nStart = strFormula.find("{params:");
+    if (nStart == std::string::npos) return;
+    const size_t nEnd = strFormula.find('}', nStart);
+    if (nEnd == std::string::npos) {
+        pExample->m_strProblem = "unclosed parameter comment";
+        return;
+    }
+    std::istringstream list(strFormula.substr(nStart + 8, nEnd - nStart - 8));
+    for (std::string strItem; std::getline(list, strItem, ',');) {
+        const size_t nEqual = strItem.find('=');
+        const std::string strName =
+            nEqual == std::string::npos ? "" : Trim(strItem.substr(0, nEqual));
+        char* pEnd = nullptr;
+        const std::string strValue =
+            nEqual == std::string::npos ? "" : Trim(strItem.substr(nEqual + 1));
+        const float fValue = std::strtof(strValue.c_str(), &pEnd);
+        if (strName.empty() || strValue.empty() || *pEnd != '\0') {
+            pExample->m_strProblem = "unreadable parameter '" + strItem + "'";
+            continue;
+        }
+        pExample->m_vecParams.emplace_back(strName, fValue);
     }
 }
 
@@ -160,11 +204,20 @@ std::vector<std::string> HeadingAnchors(const std::string& strText) {
 
 std::vector<std::string> LinkedAnchors(const std::string& strText, const std::string& strFile) {
     std::vector<std::string> vecAnchors;
-    const std::string strEscapedFile = std::regex_replace(strFile, std::regex("\\."), "\\.");
-    const std::regex linkPattern("\\(" + strEscapedFile + "#([a-z0-9_-]+)\\)");
-    for (auto it = std::sregex_iterator(strText.begin(), strText.end(), linkPattern);
-         it != std::sregex_iterator(); ++it) {
-        vecAnchors.push_back((*it)[1]);
+    const std::string strOpening = "(" + strFile + "#";
+    for (size_t nAt = strText.find(strOpening); nAt != std::string::npos;
+         nAt = strText.find(strOpening, nAt + 1)) {
+        const size_t nFirst = nAt + strOpening.size();
+        size_t nLast = nFirst;
+        while (nLast < strText.size() &&
+               (std::islower(static_cast<unsigned char>(strText[nLast])) ||
+                std::isdigit(static_cast<unsigned char>(strText[nLast])) || strText[nLast] == '-' ||
+                strText[nLast] == '_')) {
+            ++nLast;
+        }
+        if (nLast > nFirst && nLast < strText.size() && strText[nLast] == ')') {
+            vecAnchors.push_back(strText.substr(nFirst, nLast - nFirst));
+        }
     }
     return vecAnchors;
 }
