@@ -33,6 +33,12 @@ list(TRANSFORM QX_PUBLIC_HEADERS PREPEND ${PROJECT_SOURCE_DIR}/api/ OUTPUT_VARIA
 # Installed clients include <QXScriptIndexBase/...>.
 target_include_directories(QXScriptIndexBase INTERFACE $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
 
+# The same headers as a client finds them, for the test that each compiles alone.
+set(QX_STAGED_INCLUDE_DIR ${PROJECT_BINARY_DIR}/staged-include)
+foreach(header IN LISTS QX_PUBLIC_HEADERS)
+  configure_file(api/${header} ${QX_STAGED_INCLUDE_DIR}/QXScriptIndexBase/${header} COPYONLY)
+endforeach()
+
 set(QX_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/QXScriptIndexBase)
 
 install(TARGETS QXScriptIndexBase EXPORT QXScriptIndexBaseTargets
