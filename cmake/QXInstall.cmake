@@ -5,7 +5,7 @@
 #   runtime      the shared object with its SOVERSION link  -> libqxscriptindexbase0
 #   development  headers, the unversioned link, CMake and pkg-config files
 #                                                           -> libqxscriptindexbase-dev
-#   tools        qxindex and its manual page                -> qxindex
+#   tools        qxindex, its manual page and demo data     -> qxindex
 # Runtime and development are split the usual Debian way so that a client's own
 # package needs only the small runtime one.
 include(GNUInstallDirs)
