@@ -129,6 +129,8 @@ cpack_add_component(tools DISPLAY_NAME "qxindex host tool")
 # only where its virtual table is emitted, which is never next to the factories, so
 # the factories' units describe every class they name in full; otherwise the
 # baseline would not see the operation order of the interfaces.
-set_source_files_properties(api/IndexObjCreator.cpp graph/ShapeFactory.cpp
-  DIRECTORY api graph
-  PROPERTIES COMPILE_OPTIONS -femit-class-debug-always)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  set_source_files_properties(api/IndexObjCreator.cpp graph/ShapeFactory.cpp
+    DIRECTORY api graph
+    PROPERTIES COMPILE_OPTIONS -femit-class-debug-always)
+endif()
