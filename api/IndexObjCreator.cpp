@@ -1,5 +1,8 @@
 #include "IndexObjCreator.h"
 
+// Not needed to compile: it puts the client's data source interface into this
+// unit's debug information, which the binary-interface baseline reads.
+#include "IIndexDataSource.h"
 #include "api/ObjectStorage.h"
 #include "index/calc/CIndexCalculator.h"
 #include "index/frontend/CIndexParser.h"

@@ -73,5 +73,10 @@ expect "missing formula exit" 2 "$?"
 "$qx" calc -e 'A:C;' --bars "$bars" --from 5000 > /dev/null 2>&1
 expect "bad range exit" 2 "$?"
 
+# a parameter before the formula file takes one value and leaves the file alone
+out=$("$qx" check --param N=10 "$root/examples/boll.txt"); rc=$?
+expect "param before file exit" 0 "$rc"
+contains "param before file value" "n = 10" "$(printf '%s\n' "$out" | sed -n '/^params:/,$p')"
+
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]

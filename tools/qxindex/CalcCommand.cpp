@@ -133,10 +133,17 @@ void AddCalcCommand(CLI::App& app, int* exitCode) {
     AddFormulaOptions(cmd, &options->formula);
     cmd->add_option("--bars", options->bars,
                     "Bars as CSV: date,open,high,low,close,volume[,amount]")
+        ->type_name("BARS.csv")
         ->required();
-    cmd->add_option("--from", options->from, "First bar to print (default: the first)");
-    cmd->add_option("--to", options->to, "Last bar to print (default: the last)");
+    cmd->add_option("--from", options->from, "First bar to print, 0-based (default: the first)")
+        ->type_name("BAR");
+    cmd->add_option("--to", options->to, "Last bar to print, 0-based (default: the last)")
+        ->type_name("BAR");
     cmd->add_flag("--json", options->json, "Print the rows as a JSON array instead");
+    cmd->footer(
+        "Examples:\n"
+        "  qxindex calc -e 'MA5:MA(CLOSE,5);' --bars data/aapl_2013_2018.csv --from 1500\n"
+        "  qxindex calc examples/kdj.txt --bars data/aapl_2013_2018.csv --json");
     cmd->callback([options, exitCode]() { *exitCode = RunCalc(*options); });
 }
 

@@ -102,6 +102,11 @@ void AddCheckCommand(CLI::App& app, int* exitCode) {
     cmd->add_flag("--json", options->json,
                   "Print one JSON object: ok, outputs, params, script; or code, line, column, "
                   "position, text (the library's own numbers)");
+    cmd->footer(
+        "Examples:\n"
+        "  qxindex check examples/macd.txt\n"
+        "  qxindex check --script -e 'MA5:MA(CLOSE,5),COLORRED;'\n"
+        "  qxindex check --json --param N=20 examples/boll.txt");
     cmd->callback([options, exitCode]() { *exitCode = RunCheck(*options); });
 }
 

@@ -237,19 +237,34 @@ void AddDrawCommand(CLI::App& app, int* exitCode) {
     AddFormulaOptions(cmd, &options->formula);
     cmd->add_option("--bars", options->bars,
                     "Bars as CSV: date,open,high,low,close,volume[,amount]")
+        ->type_name("BARS.csv")
         ->required();
-    cmd->add_option("-o,--output", options->output, "The SVG file to write")->required();
-    cmd->add_option("--from", options->from, "First visible bar (default: 250 bars before --to)");
-    cmd->add_option("--to", options->to, "Last visible bar (default: the last bar)");
+    cmd->add_option("-o,--output", options->output, "The SVG file to write")
+        ->type_name("OUT.svg")
+        ->required();
+    cmd->add_option("--from", options->from,
+                    "First visible bar, 0-based (default: 250 bars before --to)")
+        ->type_name("BAR");
+    cmd->add_option("--to", options->to, "Last visible bar, 0-based (default: the last bar)")
+        ->type_name("BAR");
     cmd->add_flag("--overlay", options->overlay,
                   "Draw the formula over the price panel instead of in a panel of its own");
-    cmd->add_option("--size", options->size, "Canvas size WIDTHxHEIGHT (default 1200x800)");
+    cmd->add_option("--size", options->size, "Canvas size in pixels (default 1200x800)")
+        ->type_name("WxH");
     cmd->add_option("--records", options->records,
-                    "Also write every drawing record as JSON to this file");
+                    "Also write every drawing record as JSON to this file")
+        ->type_name("OUT.json");
     cmd->add_option("--shapes", options->shapes,
-                    "Drawing tools as JSON: [{kind, points: [{bar, price}], lineColor, ...}]");
+                    "Drawing tools as JSON: [{kind, points: [{bar, price}], lineColor, ...}]; "
+                    "see examples/shapes-*.json")
+        ->type_name("SHAPES.json");
     cmd->add_flag("--magnet", options->magnet,
                   "Let the chart converter snap tool anchors to the nearest price of their bar");
+    cmd->footer(
+        "Examples:\n"
+        "  qxindex draw examples/ma_cross.txt --bars data/aapl_2013_2018.csv --overlay -o ma.svg\n"
+        "  qxindex draw examples/boll.txt --bars data/aapl_2013_2018.csv --overlay --from 1000 \\\n"
+        "      --to 1250 --shapes examples/shapes-fib.json --records boll.json -o boll.svg");
     cmd->callback([options, exitCode]() { *exitCode = RunDraw(*options); });
 }
 

@@ -110,11 +110,19 @@ FormulaInput LoadFormula(const std::string& path, bool useInline, const std::str
 namespace qxindex {
 
 void AddFormulaOptions(CLI::App* cmd, FormulaOptions* options) {
-    cmd->add_option("FORMULA", options->path, "Formula file, or '-' for standard input");
-    cmd->add_option("-e,--expression", options->inlineText, "Formula text given inline")
+    cmd->add_option("FORMULA", options->path,
+                    "Formula file, or '-' for standard input; a file may begin with "
+                    "{params: N=12, M=26}")
+        ->type_name("FILE");
+    cmd->add_option("-e,--expression", options->inlineText,
+                    "Formula text given inline instead of FORMULA")
+        ->type_name("TEXT")
         ->each([options](const std::string&) { options->useInline = true; });
     cmd->add_option("-p,--param", options->params,
-                    "Parameter NAME=VALUE (overrides the formula's {params: ...} header)");
+                    "Parameter value, overriding the formula's {params: ...} header; repeatable")
+        ->type_name("NAME=VALUE")
+        // One value per -p, so that a formula file after it is not read as a parameter.
+        ->allow_extra_args(false);
 }
 
 FormulaInput LoadFormula(const FormulaOptions& options) {

@@ -67,6 +67,10 @@ void AddTokensCommand(CLI::App& app, int* exitCode) {
         "Print the normalised formula and each statement's tokens (id, offset, spelling), "
         "or the first lexical error as 'error CODE at line L, column C'");
     AddFormulaOptions(cmd, options.get());
+    cmd->footer(
+        "Examples:\n"
+        "  qxindex tokens -e 'MA5:MA(CLOSE,5),COLORRED;'\n"
+        "  qxindex tokens examples/macd.txt");
     cmd->callback([options, exitCode]() { *exitCode = RunTokens(*options); });
 }
 

@@ -1,5 +1,6 @@
 // qxindex: the library's host tool. It reads formulas and bars the way a charting
 // client would hand them over, and prints what the library makes of them.
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 
@@ -9,11 +10,39 @@
 namespace {
 
 // The bundled bars and formulas: beside the current folder when run from the
-// repository, else where the tool was built from.
+// repository, else where an installed tool keeps them (../share/qxindex from the
+// executable, wherever the package was unpacked), else where it was built from.
 std::string DemoRoot() {
-    std::ifstream probe("data/aapl_2013_2018.csv");
-    return probe ? std::string(".") : std::string(QX_SOURCE_DIR);
+    std::error_code error;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    std::string installed =
+        error ? std::string() : (exe.parent_path().parent_path() / "share/qxindex").string();
+    for (const std::string& root : {std::string("."), installed, std::string(QX_SOURCE_DIR)}) {
+        std::ifstream probe(root + "/data/aapl_2013_2018.csv");
+        if (!root.empty() && probe) return root;
+    }
+    return ".";
 }
+
+// What every subcommand shares, after the list of subcommands.
+const char* const kHelpFooter =
+    "FORMULA is a file, '-' for standard input, or -e TEXT. A formula file may begin with\n"
+    "a comment {params: N=12, M=26} giving its parameters' default values; --param\n"
+    "NAME=VALUE overrides one.\n"
+    "\n"
+    "BARS.csv has the header date,open,high,low,close,volume[,amount], oldest bar first;\n"
+    "dates are YYYY-MM-DD or YYYY-MM-DD HH:MM[:SS] in local time.\n"
+    "\n"
+    "Exit status: 0 success, 1 the library reported an error in the formula, 2 a usage\n"
+    "or file error.\n"
+    "\n"
+    "Examples:\n"
+    "  qxindex                      draw the demo chart into qxindex-demo.svg\n"
+    "  qxindex check examples/macd.txt\n"
+    "  qxindex calc -e 'MA5:MA(CLOSE,5);' --bars data/aapl_2013_2018.csv --from 1500\n"
+    "  qxindex draw examples/ma_cross.txt --bars data/aapl_2013_2018.csv --overlay -o ma.svg\n"
+    "\n"
+    "Each subcommand has its own --help; the manual page is qxindex(1).";
 
 }  // namespace
 
@@ -22,6 +51,8 @@ int main(int argc, char** argv) {
         "qxindex - try indicator formulas and drawing tools on price bars.\n"
         "Run without arguments to draw the demo chart into qxindex-demo.svg."};
     app.require_subcommand(1);
+    app.footer(kHelpFooter);
+    app.set_version_flag("--version", QX_VERSION);
     int exitCode = qxindex::kExitOk;
     if (argc == 1) {
         try {
