@@ -8,6 +8,7 @@
 #include "index/compiler/CompiledFormula.h"
 #include "index/functions/FunctionDispatch.h"
 #include "index/functions/OperandEvaluator.h"
+#include "index/functions/ReferencePlan.h"
 #include "index/functions/SeriesStore.h"
 #include "index/functions/ValueConventions.h"
 
@@ -57,6 +58,22 @@ bool CFunctionFrame::ResolveOwnSeries(int nElement, double*& pSeries) {
     pSeries = nullptr;
     if (ElementType(nElement) != OperandType::Reference || m_pContext->pInfo == nullptr) {
         return Reject();
+    }
+    // The calculation's plan knows the series already; anything it cannot answer is
+    // left to the walk below, which then decides as before.
+    CReferencePlan* pPlan = m_pContext->pPlan;
+    if (pPlan != nullptr && pPlan->Info() == m_pContext->pInfo &&
+        pPlan->Store() == m_pContext->pStore) {
+        CReferencePlan::Entry* pEntry = pPlan->Find(m_pContext->bDrawMode, ElementValue(nElement));
+        if (pEntry != nullptr && pEntry->nTarget == CReferencePlan::TARGET_SERIES &&
+            (pEntry->nKind == SERIES_KIND_OUTPUT || pEntry->nKind == SERIES_KIND_VARIABLE)) {
+            pSeries = pPlan->SeriesOf(*pEntry);
+            if (pSeries != nullptr) {
+                m_nOwnElement = nElement;
+                m_pOwnSeries = pSeries;
+                return true;
+            }
+        }
     }
     const std::vector<ExprNode*>& vecRefNodes = m_pContext->bDrawMode
                                                     ? m_pContext->pInfo->m_vecDrawRefNodes

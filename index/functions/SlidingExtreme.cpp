@@ -1,6 +1,8 @@
 #include "index/functions/SlidingExtreme.h"
 
 #include <cfloat>
+#include <cstdint>
+#include <cstring>
 
 #include "index/functions/ValueConventions.h"
 
@@ -15,12 +17,25 @@ constexpr size_t PENDING_BAR = 2;  // bar held back, -1 for none
 constexpr size_t PENDING_VALUE = 3;
 constexpr size_t RING_HEAD = 4;
 constexpr size_t RING_COUNT = 5;
-constexpr size_t HEADER_SIZE = 6;
+constexpr size_t OWNER = 6;  // bits of the owner's address: two calls never share candidates
+constexpr size_t HEADER_SIZE = 7;
+
+double OwnerBits(const void* pOwner) {
+    const uint64_t nBits = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(pOwner));
+    double dBits = 0.0;
+    std::memcpy(&dBits, &nBits, sizeof dBits);
+    return dBits;
+}
+
+bool IsOwner(double dStored, const void* pOwner) {
+    const double dOwner = OwnerBits(pOwner);
+    return std::memcmp(&dStored, &dOwner, sizeof dStored) == 0;
+}
 
 }  // namespace
 
-CSlidingExtreme::CSlidingExtreme(std::vector<double>* pWorkspace, bool bLowest)
-    : m_pWorkspace(pWorkspace), m_bLowest(bLowest) {}
+CSlidingExtreme::CSlidingExtreme(std::vector<double>* pWorkspace, const void* pOwner, bool bLowest)
+    : m_pWorkspace(pWorkspace), m_pOwner(pOwner), m_bLowest(bLowest) {}
 
 bool CSlidingExtreme::Counts(double dValue) const {
     if (IsInvalid(dValue)) return false;
@@ -92,7 +107,7 @@ void CSlidingExtreme::PushNewest(int nBar, double dValue) {
 bool CSlidingExtreme::Advance(int nBar, int nWindow) {
     if (m_pWorkspace == nullptr) return false;
     std::vector<double>& vecWork = *m_pWorkspace;
-    if (vecWork.size() < HEADER_SIZE) return false;
+    if (vecWork.size() < HEADER_SIZE || !IsOwner(vecWork[OWNER], m_pOwner)) return false;
     const double dPrevious = static_cast<double>(nBar) - 1;
     if (vecWork[PENDING_BAR] == dPrevious && vecWork[COVER_LAST] == dPrevious - 1) {
         PushNewest(nBar - 1, vecWork[PENDING_VALUE]);
@@ -164,6 +179,7 @@ void CSlidingExtreme::Rebuild(int nBar, const std::vector<double>& vecNewestFirs
     vecWork[PENDING_BAR] = -1;
     vecWork[RING_HEAD] = 0;
     vecWork[RING_COUNT] = 0;
+    vecWork[OWNER] = OwnerBits(m_pOwner);
     // A bar is a candidate when it is strictly beyond every newer value; they are
     // found newest first and laid out oldest first.
     size_t nCandidates = 0;
@@ -191,7 +207,10 @@ void CSlidingExtreme::Rebuild(int nBar, const std::vector<double>& vecNewestFirs
 }
 
 void CSlidingExtreme::SetPending(int nBar, double dValue) {
-    if (m_pWorkspace == nullptr || m_pWorkspace->size() < HEADER_SIZE) return;
+    if (m_pWorkspace == nullptr || m_pWorkspace->size() < HEADER_SIZE ||
+        !IsOwner((*m_pWorkspace)[OWNER], m_pOwner)) {
+        return;
+    }
     (*m_pWorkspace)[PENDING_BAR] = nBar;
     (*m_pWorkspace)[PENDING_VALUE] = dValue;
 }

@@ -22,8 +22,9 @@
 
 class CSlidingExtreme {
 public:
-    // bLowest: candidates for the minimum instead of the maximum.
-    CSlidingExtreme(std::vector<double>* pWorkspace, bool bLowest);
+    // pOwner: the call the candidates belong to; a workspace left by another call is
+    // not used. bLowest: candidates for the minimum instead of the maximum.
+    CSlidingExtreme(std::vector<double>* pWorkspace, const void* pOwner, bool bLowest);
 
     // Brings the candidates to the window of nWindow bars ending at nBar - 1, as the
     // computation of nBar needs them. False when they do not describe that window
@@ -56,5 +57,6 @@ private:
     double EntryValue(size_t nIndex) const;
 
     std::vector<double>* m_pWorkspace;
+    const void* m_pOwner;
     bool m_bLowest;
 };

@@ -85,7 +85,7 @@ int CallExtreme(const ExprNode* pNode, double* pOut, EvalContext* pContext, int 
     bool bSame = false;
     if (!state.Load(frame, 1) || !frame.TestSamePeriod(3, nWindow, bSame)) return frame.Status();
 
-    CSlidingExtreme candidates(frame.GetStateWorkspace(1), ORDER::LOWEST);
+    CSlidingExtreme candidates(frame.GetStateWorkspace(1), pNode, ORDER::LOWEST);
     const bool bCandidatesReady = candidates.Advance(p, nWindow);
 
     int nExtremeBar = -1;
