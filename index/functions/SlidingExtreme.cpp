@@ -20,6 +20,13 @@ constexpr size_t RING_COUNT = 5;
 constexpr size_t OWNER = 6;  // bits of the owner's address: two calls never share candidates
 constexpr size_t HEADER_SIZE = 7;
 
+// The ring position nOffset entries after nHead; both are below nCapacity, so one
+// subtraction wraps it (a division per access would cost more than the rest).
+size_t RingSlot(size_t nHead, size_t nOffset, size_t nCapacity) {
+    const size_t nSlot = nHead + nOffset;
+    return nSlot >= nCapacity ? nSlot - nCapacity : nSlot;
+}
+
 double OwnerBits(const void* pOwner) {
     const uint64_t nBits = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(pOwner));
     double dBits = 0.0;
@@ -53,14 +60,14 @@ size_t CSlidingExtreme::Count() const {
 double CSlidingExtreme::EntryBar(size_t nIndex) const {
     const std::vector<double>& vecWork = *m_pWorkspace;
     const size_t nCapacity = (vecWork.size() - HEADER_SIZE) / 2;
-    const size_t nSlot = (static_cast<size_t>(vecWork[RING_HEAD]) + nIndex) % nCapacity;
+    const size_t nSlot = RingSlot(static_cast<size_t>(vecWork[RING_HEAD]), nIndex, nCapacity);
     return vecWork[HEADER_SIZE + 2 * nSlot];
 }
 
 double CSlidingExtreme::EntryValue(size_t nIndex) const {
     const std::vector<double>& vecWork = *m_pWorkspace;
     const size_t nCapacity = (vecWork.size() - HEADER_SIZE) / 2;
-    const size_t nSlot = (static_cast<size_t>(vecWork[RING_HEAD]) + nIndex) % nCapacity;
+    const size_t nSlot = RingSlot(static_cast<size_t>(vecWork[RING_HEAD]), nIndex, nCapacity);
     return vecWork[HEADER_SIZE + 2 * nSlot + 1];
 }
 
@@ -98,7 +105,7 @@ void CSlidingExtreme::PushNewest(int nBar, double dValue) {
     vecWork[RING_COUNT] = static_cast<double>(nCount);
     if (!EnsureCapacity(nCount + 1)) return;
     const size_t nCapacity = (vecWork.size() - HEADER_SIZE) / 2;
-    const size_t nSlot = (static_cast<size_t>(vecWork[RING_HEAD]) + nCount) % nCapacity;
+    const size_t nSlot = RingSlot(static_cast<size_t>(vecWork[RING_HEAD]), nCount, nCapacity);
     vecWork[HEADER_SIZE + 2 * nSlot] = nBar;
     vecWork[HEADER_SIZE + 2 * nSlot + 1] = dValue;
     vecWork[RING_COUNT] = static_cast<double>(nCount + 1);
@@ -121,7 +128,7 @@ bool CSlidingExtreme::Advance(int nBar, int nWindow) {
     size_t nCount = Count();
     while (nCount > 0 && EntryBar(0) < dFirst) {
         vecWork[RING_HEAD] =
-            static_cast<double>((static_cast<size_t>(vecWork[RING_HEAD]) + 1) % nCapacity);
+            static_cast<double>(RingSlot(static_cast<size_t>(vecWork[RING_HEAD]), 1, nCapacity));
         --nCount;
     }
     vecWork[RING_COUNT] = static_cast<double>(nCount);
