@@ -1,37 +1,50 @@
-// Whole-series calculation, one new bar at the end, and parsing, through the
-// exported interface as a client drives it.
+// The engine against hand-written loops, through the exported interface as a client
+// drives it: whole-series calculation, window functions with short and long
+// windows, one new bar at the end, the forming bar recalculated, drawing records,
+// parsing and memory. Prints one table (RatioTable.h); --benchmark_* flags work as
+// usual, e.g. --benchmark_filter=whole to run only some rows.
 #include <benchmark/benchmark.h>
 
+#include <fstream>
+#include <functional>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "IndexObjCreator.h"
+#include "bench/AllocationCounter.h"
+#include "bench/HandLoops.h"
 #include "bench/RandomWalkBars.h"
+#include "bench/RatioTable.h"
 
 namespace {
 
+using qxbench::Line;
+
 constexpr size_t kBarCount = 1000000;
+constexpr int kRepetitions = 3;
 
 const char* const kMacd =
     "DIF:EMA(CLOSE,12)-EMA(CLOSE,26);\nDEA:EMA(DIF,9);\nMACD:(DIF-DEA)*2,COLORSTICK;";
+const char* const kKdj =
+    "RSV:=(CLOSE-LLV(LOW,9))/(HHV(HIGH,9)-LLV(LOW,9))*100;\nK:SMA(RSV,3,1);\nD:SMA(K,3,1);\n"
+    "J:3*K-2*D;";
+const char* const kSticksAndTexts =
+    "MID:MA(CLOSE,20);\nSTICKLINE(CLOSE>OPEN,OPEN,CLOSE,3,0),COLORRED;\n"
+    "DRAWTEXT(CROSS(CLOSE,MID),LOW*0.97,'BUY');\nDRAWTEXT(CROSS(MID,CLOSE),HIGH*1.03,'SELL');";
 
 const qxbench::Bars& SharedBars() {
     static const qxbench::Bars bars = qxbench::MakeRandomWalk(kBarCount);
     return bars;
 }
 
-// Each iteration calculates every bar once: report the time per bar.
-void ReportTimePerBar(benchmark::State& state) {
-    state.counters["ns_per_bar"] =
-        benchmark::Counter(static_cast<double>(state.iterations()) * kBarCount,
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-}
-
 struct Formula {
     IIndexParser* parser = IndexObjCreator::CreateIndexParserObj();
     IIndexCalculator* calculator = IndexObjCreator::CreateIndexCalculatorObj();
-    explicit Formula(const std::string& text, IIndexDataSource* source) {
-        parser->Parse(text, {}, {});
+    bool parsed = false;
+    Formula(const std::string& text, IIndexDataSource* source) {
+        parsed = parser->Parse(text, {}, {});
         calculator->SetIndexParser(parser);
         calculator->SetDataSource(source);
     }
@@ -39,73 +52,322 @@ struct Formula {
         IndexObjCreator::ReleaseIndexCalculatorObj(&calculator);
         IndexObjCreator::ReleaseIndexParserObj(&parser);
     }
+    Formula(const Formula&) = delete;
+    Formula& operator=(const Formula&) = delete;
 };
 
-void BM_WholeSeriesMacd(benchmark::State& state) {
-    qxbench::RandomWalkSource source(SharedBars());
-    Formula formula(kMacd, &source);
-    const int last = static_cast<int>(kBarCount) - 1;
-    for (auto _ : state) {
-        bool ok = formula.calculator->Calculate(0, last, false);
-        benchmark::DoNotOptimize(ok);
-    }
-    ReportTimePerBar(state);
+void SetUnits(benchmark::State& state, double units) {
+    state.counters["units"] = units;
 }
-BENCHMARK(BM_WholeSeriesMacd)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// Window functions keep running state, so their cost per bar must not grow with
-// the window: each runs with N = 5 and N = 500.
-void BM_WindowFunction(benchmark::State& state, const char* function) {
+// Whole series: Calculate(0, n - 1) from scratch at every iteration.
+void WholeSeries(benchmark::State& state, const std::string& text) {
     qxbench::RandomWalkSource source(SharedBars());
-    const std::string text =
-        std::string("A:") + function + "(CLOSE," + std::to_string(state.range(0)) + ");";
     Formula formula(text, &source);
+    if (!formula.parsed) state.SkipWithError("does not parse");
     const int last = static_cast<int>(kBarCount) - 1;
     for (auto _ : state) {
         bool ok = formula.calculator->Calculate(0, last, false);
         benchmark::DoNotOptimize(ok);
     }
-    ReportTimePerBar(state);
+    SetUnits(state, kBarCount);
 }
-void ShortAndLongWindows(benchmark::internal::Benchmark* bench) {
-    bench->Arg(5)->Arg(500)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// A loop's outputs are kept between iterations, as a library's buffers would be.
+void LoopSeries(benchmark::State& state, const std::function<void(Line*)>& loop) {
+    Line lines[6];
+    for (Line& line : lines) line.assign(kBarCount, 0.0);
+    for (auto _ : state) {
+        loop(lines);
+        benchmark::DoNotOptimize(lines[0].data());
+        benchmark::ClobberMemory();
+    }
+    SetUnits(state, kBarCount);
 }
-BENCHMARK_CAPTURE(BM_WindowFunction, MA, "MA")->Apply(ShortAndLongWindows);
-BENCHMARK_CAPTURE(BM_WindowFunction, HHV, "HHV")->Apply(ShortAndLongWindows);
-BENCHMARK_CAPTURE(BM_WindowFunction, SUM, "SUM")->Apply(ShortAndLongWindows);
-BENCHMARK_CAPTURE(BM_WindowFunction, STD, "STD")->Apply(ShortAndLongWindows);
+
+void Register(const std::string& name, std::function<void(benchmark::State&)> body,
+              benchmark::TimeUnit unit = benchmark::kMillisecond) {
+    benchmark::RegisterBenchmark(name.c_str(), [body](benchmark::State& state) { body(state); })
+        ->Unit(unit)
+        ->Repetitions(kRepetitions)
+        ->ReportAggregatesOnly(true)
+        ->Iterations(1);
+}
+
+void RegisterPair(const std::string& row, const std::string& text,
+                  const std::function<void(Line*)>& loop) {
+    Register(row + "/engine", [text](benchmark::State& state) { WholeSeries(state, text); });
+    Register(row + "/loop", [loop](benchmark::State& state) { LoopSeries(state, loop); });
+}
+
+void RegisterWholeSeries() {
+    const qxbench::Bars& b = SharedBars();
+    RegisterPair("whole MA(C,20)", "A:MA(CLOSE,20);",
+                 [&b](Line* out) { qxbench::LoopMa(b.close, 20, out[0]); });
+    RegisterPair("whole EMA(C,12)", "A:EMA(CLOSE,12);",
+                 [&b](Line* out) { qxbench::LoopEma(b.close, 12, out[0]); });
+    RegisterPair("whole STD(C,20)", "A:STD(CLOSE,20);",
+                 [&b](Line* out) { qxbench::LoopStd(b.close, 20, out[0]); });
+    RegisterPair("whole HHV(H,20)", "A:HHV(HIGH,20);", [&b](Line* out) {
+        static std::vector<size_t> scratch;
+        qxbench::LoopExtreme(b.high, 20, true, scratch, out[0]);
+    });
+    RegisterPair("whole MACD(12,26,9)", kMacd,
+                 [&b](Line* out) { qxbench::LoopMacd(b.close, out[0], out[1], out[2]); });
+    RegisterPair("whole KDJ(9,3,3)", kKdj, [&b](Line* out) {
+        qxbench::LoopKdj(b.high, b.low, b.close, out[0], out[1], out[2]);
+    });
+}
+
+// Window functions with a short and a long window: the cost per bar must not grow
+// with the window.
+void RegisterWindows() {
+    const qxbench::Bars& b = SharedBars();
+    for (const int n : {5, 500}) {
+        const std::string N = std::to_string(n);
+        const std::string suffix = " N=" + N;
+        RegisterPair("window MA" + suffix, "A:MA(CLOSE," + N + ");",
+                     [&b, n](Line* out) { qxbench::LoopMa(b.close, n, out[0]); });
+        RegisterPair("window HHV" + suffix, "A:HHV(HIGH," + N + ");", [&b, n](Line* out) {
+            static std::vector<size_t> scratch;
+            qxbench::LoopExtreme(b.high, n, true, scratch, out[0]);
+        });
+        RegisterPair("window LLV" + suffix, "A:LLV(LOW," + N + ");", [&b, n](Line* out) {
+            static std::vector<size_t> scratch;
+            qxbench::LoopExtreme(b.low, n, false, scratch, out[0]);
+        });
+        RegisterPair("window SUM" + suffix, "A:SUM(VOL," + N + ");",
+                     [&b, n](Line* out) { qxbench::LoopSum(b.volume, n, out[0]); });
+        RegisterPair("window COUNT" + suffix, "A:COUNT(CLOSE>OPEN," + N + ");",
+                     [&b, n](Line* out) { qxbench::LoopCountUp(b.close, b.open, n, out[0]); });
+        RegisterPair("window STD" + suffix, "A:STD(CLOSE," + N + ");",
+                     [&b, n](Line* out) { qxbench::LoopStd(b.close, n, out[0]); });
+        const std::string mixed = "A:MA(CLOSE," + N + ");\nB:HHV(HIGH," + N + ");\nD:LLV(LOW," + N +
+                                  ");\nE:SUM(VOL," + N + ");\nF:COUNT(CLOSE>OPEN," + N +
+                                  ");\nG:EMA(CLOSE," + N + ");";
+        RegisterPair("window MA+HHV+LLV+SUM+COUNT+EMA" + suffix, mixed, [&b, n](Line* out) {
+            static std::vector<size_t> scratch;
+            qxbench::LoopMa(b.close, n, out[0]);
+            qxbench::LoopExtreme(b.high, n, true, scratch, out[1]);
+            qxbench::LoopExtreme(b.low, n, false, scratch, out[2]);
+            qxbench::LoopSum(b.volume, n, out[3]);
+            qxbench::LoopCountUp(b.close, b.open, n, out[4]);
+            qxbench::LoopEma(b.close, n, out[5]);
+        });
+    }
+}
 
 // Bars arrive one at a time after a calculated history: each iteration makes one
-// more bar available and asks for it.
-void BM_AppendOneBarMacd(benchmark::State& state) {
+// more bar available and calculates it. The loop library can only recompute the
+// whole series.
+void AppendBars(benchmark::State& state, const std::string& text) {
+    constexpr size_t kAppended = 1000;
     qxbench::RandomWalkSource source(SharedBars());
-    const size_t history = kBarCount - 2000;
-    source.SetAvailable(history);
-    Formula formula(kMacd, &source);
-    formula.calculator->Calculate(0, static_cast<int>(history) - 1, false);
+    source.SetAvailable(kBarCount - kAppended);
+    Formula formula(text, &source);
+    if (!formula.parsed) state.SkipWithError("does not parse");
+    formula.calculator->Calculate(0, static_cast<int>(kBarCount - kAppended) - 1, false);
     for (auto _ : state) {
-        if (source.Available() >= kBarCount) {
-            state.SkipWithError("ran out of bars");
-            break;
+        for (size_t i = 0; i < kAppended; ++i) {
+            source.SetAvailable(source.Available() + 1);
+            const int bar = static_cast<int>(source.Available()) - 1;
+            bool ok = formula.calculator->Calculate(bar, bar, false);
+            benchmark::DoNotOptimize(ok);
         }
-        source.SetAvailable(source.Available() + 1);
-        int bar = static_cast<int>(source.Available()) - 1;
-        bool ok = formula.calculator->Calculate(bar, bar, false);
-        benchmark::DoNotOptimize(ok);
     }
+    SetUnits(state, kAppended);
 }
-BENCHMARK(BM_AppendOneBarMacd)->Unit(benchmark::kMicrosecond)->Iterations(1000);
 
-void BM_ParseMacd(benchmark::State& state) {
+// The newest bar is still forming: its close changes and it is calculated again.
+void FormingBar(benchmark::State& state, const std::string& text) {
+    constexpr int kTicks = 1000;
+    qxbench::RandomWalkSource source(SharedBars());
+    Formula formula(text, &source);
+    if (!formula.parsed) state.SkipWithError("does not parse");
+    const int last = static_cast<int>(kBarCount) - 1;
+    formula.calculator->Calculate(0, last, false);
+    const double close = SharedBars().close[static_cast<size_t>(last)];
     for (auto _ : state) {
-        IIndexParser* parser = IndexObjCreator::CreateIndexParserObj();
-        bool ok = parser->Parse(kMacd, {}, {});
-        benchmark::DoNotOptimize(ok);
-        IndexObjCreator::ReleaseIndexParserObj(&parser);
+        for (int tick = 0; tick < kTicks; ++tick) {
+            source.SetFormingClose(static_cast<size_t>(last), close * (1.0 + 1e-4 * (tick % 7)));
+            bool ok = formula.calculator->Calculate(last, last, true);
+            benchmark::DoNotOptimize(ok);
+        }
+    }
+    SetUnits(state, kTicks);
+}
+
+void RegisterNewestBar() {
+    const qxbench::Bars& b = SharedBars();
+    const auto macdLoop = [&b](Line* out) { qxbench::LoopMacd(b.close, out[0], out[1], out[2]); };
+    const auto kdjLoop = [&b](Line* out) {
+        qxbench::LoopKdj(b.high, b.low, b.close, out[0], out[1], out[2]);
+    };
+    const auto loopPerCall = [](const std::function<void(Line*)>& loop) {
+        return [loop](benchmark::State& state) {
+            LoopSeries(state, loop);
+            SetUnits(state, 1);
+        };
+    };
+    const benchmark::TimeUnit us = benchmark::kMicrosecond;
+    Register(
+        "append MACD, one new bar/engine", [](benchmark::State& s) { AppendBars(s, kMacd); }, us);
+    Register("append MACD, one new bar/loop", loopPerCall(macdLoop), us);
+    Register(
+        "append KDJ, one new bar/engine", [](benchmark::State& s) { AppendBars(s, kKdj); }, us);
+    Register("append KDJ, one new bar/loop", loopPerCall(kdjLoop), us);
+    Register(
+        "forming MACD, last close changed/engine",
+        [](benchmark::State& s) { FormingBar(s, kMacd); }, us);
+    Register("forming MACD, last close changed/loop", loopPerCall(macdLoop), us);
+    Register(
+        "forming KDJ, last close changed/engine", [](benchmark::State& s) { FormingBar(s, kKdj); },
+        us);
+    Register("forming KDJ, last close changed/loop", loopPerCall(kdjLoop), us);
+}
+
+// Drawing records for the 1,000 newest bars of a calculated, published series.
+void DrawInfo(benchmark::State& state, const std::string& text) {
+    constexpr int kVisible = 1000;
+    constexpr int kCalls = 100;
+    qxbench::RandomWalkSource source(SharedBars());
+    Formula formula(text, &source);
+    if (!formula.parsed) state.SkipWithError("does not parse");
+    const int last = static_cast<int>(kBarCount) - 1;
+    formula.calculator->Calculate(0, last, false);
+    formula.calculator->UpdateDisplayData();
+    for (auto _ : state) {
+        for (int i = 0; i < kCalls; ++i) {
+            std::vector<QXDrawInfo::GraphDrawInfo> records;
+            formula.calculator->GetDrawInfo(last - kVisible + 1, last, 0, nullptr, &records);
+            benchmark::DoNotOptimize(records.data());
+            formula.calculator->ReleaseDrawInfo(&records);
+        }
+    }
+    SetUnits(state, kCalls);
+}
+
+void RegisterDrawInfo() {
+    const benchmark::TimeUnit us = benchmark::kMicrosecond;
+    Register(
+        "draw GetDrawInfo MACD, 1000 bars/engine", [](benchmark::State& s) { DrawInfo(s, kMacd); },
+        us);
+    Register(
+        "draw GetDrawInfo STICKLINE+DRAWTEXT, 1000 bars/engine",
+        [](benchmark::State& s) { DrawInfo(s, kSticksAndTexts); }, us);
+}
+
+// Parsing: each example formula with the parameters its header comment names
+// ("{params: N=12, M=26}"), as the host tool hands them over.
+struct ExampleFormula {
+    std::string name;
+    std::string text;
+    std::vector<std::string> paramNames;
+    std::vector<float> paramValues;
+};
+
+void ReadParamsHeader(ExampleFormula& formula) {
+    const size_t open = formula.text.find("{params:");
+    const size_t close = formula.text.find('}', open);
+    if (open == std::string::npos || close == std::string::npos) return;
+    std::stringstream list(formula.text.substr(open + 8, close - open - 8));
+    std::string entry;
+    while (std::getline(list, entry, ',')) {
+        const size_t equals = entry.find('=');
+        if (equals == std::string::npos) continue;
+        std::stringstream name(entry.substr(0, equals));
+        std::string trimmed;
+        name >> trimmed;
+        formula.paramNames.push_back(trimmed);
+        formula.paramValues.push_back(std::stof(entry.substr(equals + 1)));
     }
 }
-BENCHMARK(BM_ParseMacd)->Unit(benchmark::kMicrosecond);
+
+std::vector<ExampleFormula> ExampleFormulas() {
+    std::vector<ExampleFormula> formulas;
+    for (const char* name : {"bias", "boll", "candles", "cci", "dmi", "drawing", "kdj", "ma_cross",
+                             "macd", "obv", "psy", "rsi", "sar", "styles", "trix", "wr", "zig"}) {
+        std::ifstream file(std::string(QX_EXAMPLES_DIR) + "/" + name + ".txt");
+        std::stringstream text;
+        text << file.rdbuf();
+        if (!file) continue;
+        ExampleFormula formula{name, text.str(), {}, {}};
+        ReadParamsHeader(formula);
+        formulas.push_back(formula);
+    }
+    return formulas;
+}
+
+// Ten statements of the usual kind, for the parsing target.
+const char* const kTenLines =
+    "DIF:EMA(CLOSE,12)-EMA(CLOSE,26);\nDEA:EMA(DIF,9);\nMACD:(DIF-DEA)*2,COLORSTICK;\n"
+    "RSV:=(CLOSE-LLV(LOW,9))/(HHV(HIGH,9)-LLV(LOW,9))*100;\nK:SMA(RSV,3,1);\nD:SMA(K,3,1);\n"
+    "J:3*K-2*D;\nMID:MA(CLOSE,20);\nUPPER:MID+2*STD(CLOSE,20);\n"
+    "DRAWTEXT(CROSS(CLOSE,MID),LOW*0.97,'BUY'),COLORRED;";
+
+void RegisterParse() {
+    constexpr int kParses = 200;
+    std::vector<ExampleFormula> formulas = ExampleFormulas();
+    formulas.push_back({"ten-line formula", kTenLines, {}, {}});
+    for (const ExampleFormula& formula : formulas) {
+        Register(
+            "parse " + formula.name + "/engine",
+            [formula](benchmark::State& state) {
+                for (auto _ : state) {
+                    for (int i = 0; i < kParses; ++i) {
+                        IIndexParser* parser = IndexObjCreator::CreateIndexParserObj();
+                        bool ok =
+                            parser->Parse(formula.text, formula.paramNames, formula.paramValues);
+                        if (!ok) state.SkipWithError("does not parse");
+                        IndexObjCreator::ReleaseIndexParserObj(&parser);
+                    }
+                }
+                SetUnits(state, kParses);
+            },
+            benchmark::kMicrosecond);
+    }
+}
+
+// Peak heap use of a whole-series MACD calculation, in bytes per bar, the series'
+// memory included; the loop figure is the three output lines a loop library fills.
+void RegisterMemory() {
+    benchmark::RegisterBenchmark("memory MACD peak/engine", [](benchmark::State& state) {
+        for (auto _ : state) {
+            qxbench::RandomWalkSource source(SharedBars());
+            Formula formula(kMacd, &source);
+            const size_t before = qxbench::CurrentBytes();
+            qxbench::ResetPeakBytes();
+            formula.calculator->Calculate(0, static_cast<int>(kBarCount) - 1, false);
+            state.counters["figure"] =
+                static_cast<double>(qxbench::PeakBytes() - before) / kBarCount;
+        }
+    })->Iterations(1);
+    benchmark::RegisterBenchmark("memory MACD peak/loop", [](benchmark::State& state) {
+        for (auto _ : state) state.counters["figure"] = 3 * sizeof(double);
+    })->Iterations(1);
+}
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    RegisterWholeSeries();
+    RegisterWindows();
+    RegisterNewestBar();
+    RegisterDrawInfo();
+    RegisterParse();
+    RegisterMemory();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    qxbench::CRatioTable table;
+    for (const char* row :
+         {"whole MA(C,20)", "whole EMA(C,12)", "whole HHV(H,20)", "whole STD(C,20)"}) {
+        table.SetTarget(row, "<= 30, <= 15x");
+    }
+    table.SetTarget("whole MACD(12,26,9)", "<= 80");
+    table.SetTarget("append MACD, one new bar", "<= 5");
+    table.SetTarget("memory MACD peak", "<= 8 x series");
+    table.SetTarget("parse ten-line formula", "<= 50");
+    benchmark::RunSpecifiedBenchmarks(&table);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -49,6 +49,11 @@ public:
     explicit RandomWalkSource(const Bars& bars) : m_bars(bars), m_available(bars.Size()) {}
 
     void SetAvailable(size_t available) { m_available = std::min(available, m_bars.Size()); }
+    // A forming bar: its close changes with every tick until the bar is complete.
+    void SetFormingClose(size_t bar, double close) {
+        m_formingBar = bar;
+        m_formingClose = close;
+    }
     size_t Available() const { return m_available; }
 
     void GetBarCount(int* count) override { *count = static_cast<int>(m_bars.Size()); }
@@ -69,7 +74,8 @@ public:
                 *value = m_bars.low[bar];
                 return true;
             case 4:
-                *value = m_bars.close[bar];
+                *value =
+                    static_cast<size_t>(bar) == m_formingBar ? m_formingClose : m_bars.close[bar];
                 return true;
             case 6:
                 *value = m_bars.volume[bar];
@@ -98,6 +104,8 @@ public:
 private:
     const Bars& m_bars;
     size_t m_available;
+    size_t m_formingBar = static_cast<size_t>(-1);
+    double m_formingClose = 0.0;
 };
 
 }  // namespace qxbench

@@ -1,5 +1,6 @@
 #include "drawinfo/NamedConstants.h"
 
+#include <cstddef>
 #include <iterator>
 
 namespace {
@@ -49,9 +50,16 @@ static_assert(std::size(kNamedConstants) == 31, "11 colours and 20 style names")
 }  // namespace
 
 bool FindNamedConstant(const std::string& upperCaseName, uint32_t* code) {
-    // 31 short names: a linear scan costs less than building any index.
+    // 31 short names: a linear scan costs less than building any index, as long as a
+    // row is left at its first differing character. The compiler asks for every name
+    // it meets, and most are no constant at all.
     for (const NamedConstant& row : kNamedConstants) {
-        if (upperCaseName == row.m_pszName) {
+        size_t i = 0;
+        while (i < upperCaseName.size() && row.m_pszName[i] != '\0' &&
+               row.m_pszName[i] == upperCaseName[i]) {
+            ++i;
+        }
+        if (i == upperCaseName.size() && row.m_pszName[i] == '\0') {
             if (code != nullptr) *code = row.m_nCode;
             return true;
         }

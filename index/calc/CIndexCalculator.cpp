@@ -169,6 +169,8 @@ void CIndexCalculator::CreateWorkingState(int nBarCount) {
 }
 
 void CIndexCalculator::ResetCalculation(bool bFull) {
+    // The plan holds buffers of the store that either reset deletes.
+    m_plan.Clear();
     if (bFull) {
         m_nCalcFirst = -1;
         m_nCalcLast = -1;

@@ -24,6 +24,7 @@
 #include "IIndexCalculator.h"
 #include "index/calc/DrawStageContext.h"
 #include "index/functions/AssignmentIndex.h"
+#include "index/functions/ReferencePlan.h"
 
 class CCalculateInfo;
 class CFieldCache;
@@ -115,6 +116,7 @@ private:
     // Rebuilt at every evaluation pass: the parser may have compiled a new formula
     // since the last one.
     CAssignmentIndex m_assignments;
+    CReferencePlan m_plan;
     std::recursive_mutex m_mtxCalc;  // calculation and the working store
     // The calculated window; -1, -1 when nothing is calculated. Atomic because
     // GetCalculatedRange reads it without a lock while a calculation moves it.

@@ -80,6 +80,7 @@ bool CIndexCalculator::EvaluateAll(int nFrom, int nTo) {
     if (pInfo == nullptr || m_pStore == nullptr) return false;
     m_pStore->Invalidate(nFrom, nTo);
     m_assignments.Build(*pInfo);
+    m_plan.Build(*pInfo, m_pStore.get(), m_assignments);
     const int nCount = static_cast<int>(pInfo->m_vecDrawStatements.size());
     for (int i = 0; i < nCount; ++i) {
         const ExprNode* pCallNode = GetDrawCallNode(*pInfo, i);
@@ -100,6 +101,7 @@ void CIndexCalculator::EvaluateDrawStatement(int nFrom, int nTo, const ExprNode*
     context.pFieldCache = m_pFieldCache.get();
     context.pStop = &m_bStop;
     context.pAssignments = &m_assignments;
+    context.pPlan = &m_plan;
     context.pDepth = EvaluationDepthCounter();
     m_pDataSource->GetBarCount(&context.nBarCount);
     m_pDataSource->GetAvailableBarCount(&context.nAvailable);

@@ -1,5 +1,6 @@
 #include "index/compiler/FunctionTable.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 
@@ -213,6 +214,41 @@ const FunctionDescriptor* GetFunctionDescriptor(int nIndex) {
     return IsValidIndex(nIndex) ? &s_arrFunctions[nIndex] : nullptr;
 }
 
+namespace {
+
+// Name and id lookups, built once per process on first use (the static's guard makes
+// that safe from any thread) and read-only afterwards: a compile looks up every name
+// and every call's id several times, and a walk over 156 rows per look-up made up a
+// large share of parsing time.
+constexpr int64_t ID_INDEX_LIMIT = 1024;
+
+struct LookupIndex {
+    int arrByName[FUNCTION_COUNT];  // table indexes ordered by name, then by index
+    int arrById[ID_INDEX_LIMIT];    // id -> table index, -1 for none
+};
+
+bool NameBefore(const char* pszA, const char* pszB) {
+    return std::memcmp(pszA, pszB, sizeof s_arrFunctions[0].szName) < 0;
+}
+
+const LookupIndex& GetLookupIndex() {
+    static const LookupIndex s_index = [] {
+        LookupIndex index{};
+        for (int i = 0; i < FUNCTION_COUNT; ++i) index.arrByName[i] = i;
+        std::stable_sort(std::begin(index.arrByName), std::end(index.arrByName), [](int a, int b) {
+            return NameBefore(s_arrFunctions[a].szName, s_arrFunctions[b].szName);
+        });
+        std::fill(std::begin(index.arrById), std::end(index.arrById), -1);
+        for (int i = FUNCTION_COUNT - 1; i >= 0; --i) {
+            if (s_arrFunctions[i].nId < ID_INDEX_LIMIT) index.arrById[s_arrFunctions[i].nId] = i;
+        }
+        return index;
+    }();
+    return s_index;
+}
+
+}  // namespace
+
 int FindFunctionByName(const std::string& strName) {
     // Every name fits 15 characters, so a longer one cannot match; an embedded NUL
     // would otherwise match the name before it.
@@ -223,13 +259,18 @@ int FindFunctionByName(const std::string& strName) {
         const char c = strName[i];
         szUpper[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
     }
-    for (int i = 0; i < FUNCTION_COUNT; ++i) {
-        if (std::memcmp(szUpper, s_arrFunctions[i].szName, sizeof szUpper) == 0) return i;
-    }
-    return -1;
+    const LookupIndex& index = GetLookupIndex();
+    const int* pFound =
+        std::lower_bound(std::begin(index.arrByName), std::end(index.arrByName), szUpper,
+                         [](int nIndex, const char* pszName) {
+                             return NameBefore(s_arrFunctions[nIndex].szName, pszName);
+                         });
+    if (pFound == std::end(index.arrByName)) return -1;
+    return std::memcmp(szUpper, s_arrFunctions[*pFound].szName, sizeof szUpper) == 0 ? *pFound : -1;
 }
 
 int FindFunctionById(int64_t nId) {
+    if (nId >= 0 && nId < ID_INDEX_LIMIT) return GetLookupIndex().arrById[nId];
     for (int i = 0; i < FUNCTION_COUNT; ++i) {
         if (static_cast<int64_t>(s_arrFunctions[i].nId) == nId) return i;
     }

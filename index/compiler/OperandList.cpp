@@ -12,6 +12,8 @@ COperandList::~COperandList() {
 
 void COperandList::Push(const Operand& operand, int nDepth) {
     try {
+        // Calls and operators hold a handful of operands: one allocation, not three.
+        if (m_vecEntries.capacity() == 0) m_vecEntries.reserve(4);
         m_vecEntries.push_back(Entry{operand, nDepth});
     } catch (...) {
         ReleaseOperandTree(operand);

@@ -45,6 +45,9 @@ std::string FormatParamValue(float fValue) {
 
 CFormulaSymbols::CFormulaSymbols() {
     BuildKeywordTables();
+    // A formula names a few dozen literals at most; room reserved up front spares
+    // copying every slot each time the list grows.
+    m_vecLiterals.reserve(64);
 }
 
 bool CFormulaSymbols::LookupName(const std::string& strName, int* pId) const {

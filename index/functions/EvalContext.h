@@ -11,6 +11,7 @@ class IIndexDataSource;
 class CCalculateInfo;
 class CFieldCache;
 class CAssignmentIndex;
+class CReferencePlan;
 
 // Status of every evaluation step. Data conditions are never errors: they give a
 // value. EVAL_ERROR means a malformed node or context, or a stopped calculation,
@@ -37,4 +38,7 @@ struct EvalContext {
     // evaluator searches the statements and uses this thread's own depth counter.
     const CAssignmentIndex* pAssignments = nullptr;
     int* pDepth = nullptr;  // this thread's evaluation depth counter (EvaluationDepthCounter)
+    // References resolved for pInfo and pStore; used only while both are the ones
+    // it was built for.
+    CReferencePlan* pPlan = nullptr;
 };

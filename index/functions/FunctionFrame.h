@@ -18,14 +18,17 @@
 // negative nBack reaches later bars.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
+#include <limits>
+#include <vector>
 
+#include "index/compiler/CompiledFormula.h"
 #include "index/functions/EvalContext.h"
+#include "index/functions/OperandEvaluator.h"
+#include "index/functions/SeriesStore.h"
 #include "index/functions/ValueConventions.h"
-
-struct ExprNode;
-class CSeriesStore;
 
 class CFunctionFrame {
 public:
@@ -35,20 +38,20 @@ public:
 
     // Checks node, result, context and store, the bar, and the element count (exactly
     // or at least nElements). A bar outside the store gives INVALID_VALUE, status 0.
-    bool Enter(int nElements);
-    bool EnterAtLeast(int nElements);
+    bool Enter(int nElements) { return Check(nElements, false); }
+    bool EnterAtLeast(int nElements) { return Check(nElements, true); }
 
     int Status() const { return m_nStatus; }
 
     // The bar p being computed, and what it was reached with.
     int Bar() const { return m_nBar; }
     int BarOffset() const { return m_nBarOffset; }
-    int ElementCount() const;
+    int ElementCount() const { return m_pNode == nullptr ? 0 : static_cast<int>(m_pNode->nArgs); }
     EvalContext& Context() const { return *m_pContext; }
-    CSeriesStore& Store() const;
+    CSeriesStore& Store() const { return *m_pContext->pStore; }
 
     // A window of nCount bars clamped to the bars that exist up to p: min(n, p + 1).
-    int ClampWindow(int nCount) const;
+    int ClampWindow(int nCount) const { return std::min(nCount, m_nBar + 1); }
 
     // The element as the compiled form holds it; out of range reads Empty, 0.
     uint32_t ElementType(int nElement) const;
@@ -81,6 +84,9 @@ public:
     // double per bar, and two spare) for a length of 0. Starts as UNCOMPUTED_VALUE.
     // Null, with the status set, for a malformed slot or exhausted memory.
     double* GetStateBuffer(int nElement, int nLength, bool bSecond = false);
+    // The workspace of the (first) state slot in element nElement (CSeriesStore::
+    // GetWorkspace); null, with the status untouched, when there is none.
+    std::vector<double>* GetStateWorkspace(int nElement);
 
     // The function's own result nBack bars before p, read from its hidden result
     // series (element nElement, a Reference). Bars never stored read as
@@ -90,16 +96,32 @@ public:
     bool ReadOwnResult(int nElement, int64_t nBack, double& dValue);
 
     // Writes the result; Return stops the body with status 0.
-    int Return(double dValue);
+    int Return(double dValue) {
+        *m_pOut = dValue;
+        m_nStatus = EVAL_OK;
+        return EVAL_OK;
+    }
     int ReturnInvalid() { return Return(INVALID_VALUE); }
     // Writes the result and stores it into the hidden result series at p as well.
     int ReturnOwn(int nElement, double dValue);
 
     // Marks the call malformed (status EVAL_ERROR) and returns false.
-    bool Reject();
+    bool Reject() {
+        m_nStatus = EVAL_ERROR;
+        return false;
+    }
 
 private:
+    // Offsets past the 32-bit range can only point outside the data; saturating keeps
+    // them there instead of wrapping into it.
+    static int ClampOffset(int64_t nOffset) {
+        constexpr int64_t nMin = std::numeric_limits<int>::min();
+        constexpr int64_t nMax = std::numeric_limits<int>::max();
+        return static_cast<int>(std::min(std::max(nOffset, nMin), nMax));
+    }
+
     bool Check(int nElements, bool bAtLeast);
+    bool EvaluateArgFully(int nElement, int nBarOffset, double& dValue);
     bool ResolveOwnSeries(int nElement, double*& pSeries);
 
     const ExprNode* m_pNode;
@@ -113,6 +135,105 @@ private:
     int m_nOwnElement;
     double* m_pOwnSeries;
 };
+
+// The steps every body takes at every bar are defined here, so that they are
+// compiled into the bodies.
+
+inline bool CFunctionFrame::Check(int nElements, bool bAtLeast) {
+    m_nStatus = EVAL_ERROR;
+    if (m_pNode == nullptr || m_pOut == nullptr || m_pContext == nullptr ||
+        m_pContext->pStore == nullptr) {
+        return false;
+    }
+    const int64_t nPos = static_cast<int64_t>(m_pContext->nBar) - m_nBarOffset;
+    if (nPos < 0 || nPos >= m_pContext->pStore->GetBarCount()) {
+        *m_pOut = INVALID_VALUE;
+        m_nStatus = EVAL_OK;
+        return false;
+    }
+    m_nBar = static_cast<int>(nPos);
+    if (m_pNode->nArgs > 0 && (m_pNode->pTypes == nullptr || m_pNode->pValues == nullptr)) {
+        return false;
+    }
+    const int64_t nCount = m_pNode->nArgs;
+    if (bAtLeast ? nCount < nElements : nCount != nElements) return false;
+    m_nStatus = EVAL_OK;
+    return true;
+}
+
+inline bool CFunctionFrame::EvaluateArg(int nElement, int64_t nBack, double& dValue) {
+    // Element 0 is the function itself.
+    if (nElement < 1 || nElement >= ElementCount()) return Reject();
+    const int nOffset = ClampOffset(static_cast<int64_t>(m_nBarOffset) + nBack);
+    if (EvaluateLeafQuickly(*m_pContext, m_pNode->pTypes[nElement], m_pNode->pValues[nElement],
+                            nOffset, dValue)) {
+        return true;
+    }
+    return EvaluateArgFully(nElement, nOffset, dValue);
+}
+
+inline bool CFunctionFrame::ReadArg(int nElement, double& dValue, int64_t nBack) {
+    if (!EvaluateArg(nElement, nBack, dValue)) return false;
+    if (!IsInvalid(dValue)) return true;
+    *m_pOut = INVALID_VALUE;
+    return false;
+}
+
+inline bool CFunctionFrame::ReadCount(int nElement, int& nCount, int64_t nBack) {
+    double dValue = 0.0;
+    if (!ReadArg(nElement, dValue, nBack)) return false;
+    nCount = ToCount(dValue);
+    return true;
+}
+
+inline bool CFunctionFrame::ReadPeriod(int nElement, int& nCount) {
+    if (!ReadCount(nElement, nCount)) return false;
+    if (nCount >= 1) return true;
+    *m_pOut = INVALID_VALUE;
+    return false;
+}
+
+inline bool CFunctionFrame::TestSamePeriod(int nElement, int nWindow, bool& bSame) {
+    bSame = false;
+    double dEarlier = INVALID_VALUE;
+    if (!EvaluateArg(nElement, 1, dEarlier)) return false;
+    if (!IsInvalid(dEarlier)) bSame = nWindow == std::min(ToCount(dEarlier), m_nBar);
+    return true;
+}
+
+inline double* CFunctionFrame::GetStateBuffer(int nElement, int nLength, bool bSecond) {
+    if (ElementType(nElement) != OperandType::StateSlots) {
+        Reject();
+        return nullptr;
+    }
+    const uint32_t nSlots = static_cast<uint32_t>(ElementValue(nElement));
+    const uint32_t nSlot = bSecond ? (nSlots >> 16) & 0xFFFF : nSlots & 0xFFFF;
+    if (nSlot == NO_SECOND_STATE_SLOT) {
+        Reject();
+        return nullptr;
+    }
+    double* pBuffer =
+        m_pContext->pStore->GetSeries(SERIES_KIND_STATE, static_cast<int>(nSlot), nLength);
+    if (pBuffer == nullptr) Reject();
+    return pBuffer;
+}
+
+inline std::vector<double>* CFunctionFrame::GetStateWorkspace(int nElement) {
+    if (ElementType(nElement) != OperandType::StateSlots) return nullptr;
+    const uint32_t nSlot = static_cast<uint32_t>(ElementValue(nElement)) & 0xFFFF;
+    if (nSlot == NO_SECOND_STATE_SLOT) return nullptr;
+    return m_pContext->pStore->GetWorkspace(static_cast<int>(nSlot));
+}
+
+inline uint32_t CFunctionFrame::ElementType(int nElement) const {
+    if (nElement < 0 || nElement >= ElementCount()) return OperandType::Empty;
+    return m_pNode->pTypes[nElement];
+}
+
+inline int64_t CFunctionFrame::ElementValue(int nElement) const {
+    if (nElement < 0 || nElement >= ElementCount()) return 0;
+    return m_pNode->pValues[nElement];
+}
 
 // Running state of a window function, kept in its state slot so that the next bar
 // costs O(1):
@@ -135,21 +256,58 @@ public:
 
     // Binds the state of the slot in element nElement, holding nValues running
     // quantities (1 to MAX_VALUES), to the frame's bar. False with the frame's status set.
-    bool Load(CFunctionFrame& frame, int nElement, int nValues = 1);
+    bool Load(CFunctionFrame& frame, int nElement, int nValues = 1) {
+        if (nValues < 1 || nValues > MAX_VALUES) return frame.Reject();
+        m_pBuffer = frame.GetStateBuffer(nElement, BufferLength(nValues));
+        if (m_pBuffer == nullptr) return false;
+        m_nValues = nValues;
+        m_nBar = frame.Bar();
+        double* pPrevious = m_pBuffer;
+        const double* pLast = m_pBuffer + nValues + 1;
+        if (IsStoredBar(pLast[0], static_cast<int64_t>(m_nBar) - 1)) {
+            std::copy(pLast, pLast + nValues + 1, pPrevious);
+        }
+        return true;
+    }
 
     // The previous bar is p - 1.
-    bool HasPrevious() const;
+    bool HasPrevious() const {
+        return m_pBuffer != nullptr && IsStoredBar(m_pBuffer[0], static_cast<int64_t>(m_nBar) - 1);
+    }
     // A previous value as stored (it may be INVALID_VALUE or UNCOMPUTED_VALUE).
-    double Previous(int nIndex = 0) const;
+    double Previous(int nIndex = 0) const {
+        if (m_pBuffer == nullptr || nIndex < 0 || nIndex >= m_nValues) return UNCOMPUTED_VALUE;
+        return m_pBuffer[1 + nIndex];
+    }
     // The shortcut rule: the previous bar is p - 1, every previous value holds a
     // value, and the window is unchanged (bSamePeriod; true for functions without one).
-    bool CanContinue(bool bSamePeriod = true) const;
+    bool CanContinue(bool bSamePeriod = true) const {
+        if (!bSamePeriod || !HasPrevious()) return false;
+        for (int i = 0; i < m_nValues; ++i) {
+            if (!HasValue(m_pBuffer[1 + i])) return false;
+        }
+        return true;
+    }
 
     // Records the values computed for p (missing ones as UNCOMPUTED_VALUE).
-    void Store(std::initializer_list<double> values);
+    void Store(std::initializer_list<double> values) {
+        if (m_pBuffer == nullptr) return;
+        double* pLast = m_pBuffer + m_nValues + 1;
+        pLast[0] = static_cast<double>(m_nBar);
+        int i = 0;
+        for (const double dValue : values) {
+            if (i == m_nValues) break;
+            pLast[1 + i++] = dValue;
+        }
+        for (; i < m_nValues; ++i) pLast[1 + i] = UNCOMPUTED_VALUE;
+    }
     void Store(double dValue) { Store({dValue}); }
 
 private:
+    static bool IsStoredBar(double dStored, int64_t nBar) {
+        return HasValue(dStored) && dStored == static_cast<double>(nBar);
+    }
+
     double* m_pBuffer = nullptr;
     int m_nValues = 0;
     int m_nBar = 0;

@@ -9,6 +9,7 @@
 #include "index/functions/AssignmentIndex.h"
 #include "index/functions/FieldCache.h"
 #include "index/functions/FunctionDispatch.h"
+#include "index/functions/ReferencePlan.h"
 #include "index/functions/SeriesStore.h"
 #include "index/functions/ValueConventions.h"
 
@@ -103,9 +104,12 @@ int EvaluateNode(EvalContext& context, const ExprNode* pNode, double* pOut, int 
     if (pfnOperator == nullptr || pNode->nArgs != 2) return EVAL_ERROR;
 
     double dLeft = INVALID_VALUE;
-    int nStatus =
-        EvaluateOperand(&context, pNode->pTypes[0], pNode->pValues[0], &dLeft, nBarOffset);
-    if (nStatus != EVAL_OK) return nStatus;
+    int nStatus = EVAL_OK;
+    if (!EvaluateLeafQuickly(context, pNode->pTypes[0], pNode->pValues[0], nBarOffset, dLeft)) {
+        nStatus =
+            EvaluateOperand(&context, pNode->pTypes[0], pNode->pValues[0], &dLeft, nBarOffset);
+        if (nStatus != EVAL_OK) return nStatus;
+    }
     // An invalid left side decides the result: the right side is not even evaluated,
     // so the series it refers to are not computed at this bar.
     if (IsInvalid(dLeft)) {
@@ -113,8 +117,11 @@ int EvaluateNode(EvalContext& context, const ExprNode* pNode, double* pOut, int 
         return EVAL_OK;
     }
     double dRight = INVALID_VALUE;
-    nStatus = EvaluateOperand(&context, pNode->pTypes[1], pNode->pValues[1], &dRight, nBarOffset);
-    if (nStatus != EVAL_OK) return nStatus;
+    if (!EvaluateLeafQuickly(context, pNode->pTypes[1], pNode->pValues[1], nBarOffset, dRight)) {
+        nStatus =
+            EvaluateOperand(&context, pNode->pTypes[1], pNode->pValues[1], &dRight, nBarOffset);
+        if (nStatus != EVAL_OK) return nStatus;
+    }
     *pOut = IsInvalid(dRight) ? INVALID_VALUE : pfnOperator(dLeft, dRight);
     return EVAL_OK;
 }
@@ -224,6 +231,71 @@ const Statement* FindAssignment(const CCalculateInfo& info, int nKind, int nNumb
     return nullptr;
 }
 
+// ComputeSeriesAt for a series whose buffer and first assignment are already known.
+int ExecuteAssignmentAt(EvalContext& context, const Statement* pAssignment, double* pSeries) {
+    if (context.pInfo == nullptr || context.pStore == nullptr) return EVAL_ERROR;
+    const CDrawModeCleared drawModeCleared(context);
+    // As the search would: the stop flag is polled before the statements are looked at.
+    if (!context.pInfo->m_vecStatements.empty() && IsStopped(context)) return EVAL_ERROR;
+    if (pAssignment == nullptr) return EVAL_OK;
+    if (context.nBar < 0 || context.nBar >= context.pStore->GetBarCount()) return EVAL_ERROR;
+    double dValue = INVALID_VALUE;
+    const int nStatus =
+        EvaluateOperand(&context, pAssignment->typeB, pAssignment->valueB, &dValue, 0);
+    if (nStatus != EVAL_OK) return nStatus;
+    pSeries[context.nBar] = dValue;
+    return EVAL_OK;
+}
+
+// A reference answered from the calculation's plan, with the same outcome as the
+// walk in EvaluateReference. False when the context has no plan for its formula and
+// store, or the plan leaves this reference to the walk.
+bool EvaluatePlannedReference(EvalContext& context, int64_t nIndex, int nPos, double* pOut,
+                              int& nDepth, int& nStatus) {
+    CReferencePlan* pPlan = context.pPlan;
+    if (pPlan == nullptr || context.pInfo == nullptr || pPlan->Info() != context.pInfo ||
+        pPlan->Store() != context.pStore) {
+        return false;
+    }
+    CReferencePlan::Entry* pEntry = pPlan->Find(context.bDrawMode, nIndex);
+    nStatus = EVAL_ERROR;
+    if (pEntry == nullptr) return true;
+    switch (pEntry->nTarget) {
+        case CReferencePlan::TARGET_REFUSED:
+            return true;
+        case CReferencePlan::TARGET_BAR_FIELD: {
+            if (context.pDataSource == nullptr) return true;
+            double dValue = INVALID_VALUE;
+            const bool bAnswered =
+                context.pDataSource->GetFieldValue(pEntry->nFieldId, nPos, &dValue);
+            *pOut = bAnswered && IsComputed(dValue) ? dValue : INVALID_VALUE;
+            nStatus = EVAL_OK;
+            return true;
+        }
+        case CReferencePlan::TARGET_SERIES: {
+            double* pSeries = pPlan->SeriesOf(*pEntry);
+            if (pSeries == nullptr || context.pStore->GetBarCount() < context.nBarCount)
+                return true;
+            if (!IsComputed(pSeries[nPos])) {
+                const CDepthGuard depth(nDepth);
+                const int nSavedBar = context.nBar;
+                context.nBar = nPos;
+                nStatus = pEntry->bAssignmentKnown
+                              ? ExecuteAssignmentAt(context, pEntry->pAssignment, pSeries)
+                              : ComputeSeriesAt(&context, pEntry->nKind, pEntry->nNumber);
+                context.nBar = nSavedBar;
+                if (nStatus != EVAL_OK) return true;
+            }
+            *pOut = pSeries[nPos];
+            nStatus = EVAL_OK;
+            return true;
+        }
+        case CReferencePlan::TARGET_OTHER_FIELD:
+            break;
+    }
+    return false;
+}
+
 }  // namespace
 
 int* EvaluationDepthCounter() {
@@ -234,8 +306,10 @@ int EvaluateOperand(EvalContext* pContext, uint32_t nType, int64_t value, double
                     int nBarOffset) {
     if (pContext == nullptr || pOut == nullptr) return EVAL_ERROR;
     if (IsStopped(*pContext)) return EVAL_ERROR;
-    const CDepthGuard depth(pContext->pDepth != nullptr ? *pContext->pDepth : t_nEvaluationDepth);
-    if (depth.IsTooDeep()) return EVAL_ERROR;
+    int& nDepth = pContext->pDepth != nullptr ? *pContext->pDepth : t_nEvaluationDepth;
+    // This step would nest one level deeper than allowed. Leaves are answered without
+    // touching the counter: nothing nests inside them.
+    if (nDepth >= MAX_EVALUATION_DEPTH) return EVAL_ERROR;
 
     switch (nType) {
         case OperandType::Empty:
@@ -262,8 +336,14 @@ int EvaluateOperand(EvalContext* pContext, uint32_t nType, int64_t value, double
         return EVAL_OK;
     }
     if (nType == OperandType::Node) {
+        const CDepthGuard depth(nDepth);
         return EvaluateNode(*pContext, ReadNodePointer(value), pOut, nBarOffset);
     }
+    int nStatus = EVAL_OK;
+    if (EvaluatePlannedReference(*pContext, value, static_cast<int>(nPos), pOut, nDepth, nStatus)) {
+        return nStatus;
+    }
+    const CDepthGuard depth(nDepth);
     return EvaluateReference(*pContext, value, static_cast<int>(nPos), pOut);
 }
 

@@ -5,8 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
+#include "IIndexDataSource.h"
+#include "index/compiler/CompiledFormula.h"
 #include "index/functions/EvalContext.h"
+#include "index/functions/ReferencePlan.h"
+#include "index/functions/SeriesStore.h"
+#include "index/functions/ValueConventions.h"
 
 // Deepest nesting of evaluation steps on one thread: tree levels, function calls
 // and series computed on demand inside one another. The compiler keeps a single
@@ -34,3 +40,52 @@ int EvaluateOperand(EvalContext* pContext, uint32_t nType, int64_t value, double
 // same name are never executed. Without any assignment nothing is stored and the
 // status is EVAL_OK: the slot stays UNCOMPUTED_VALUE.
 int ComputeSeriesAt(EvalContext* pContext, int nKind, int nNumber);
+
+// The operands that make up most reads of a calculation, answered without the full
+// evaluator: a number, a per-bar data field and an output or variable already
+// computed at the bar, the last two through the calculation's reference plan. True
+// when dValue holds what EvaluateOperand would have given with EVAL_OK; false, with
+// nothing changed, when the full evaluator must answer (a stopped calculation, no
+// plan, a series still to compute, any other operand).
+inline bool EvaluateLeafQuickly(EvalContext& context, uint32_t nType, int64_t value, int nBarOffset,
+                                double& dValue) {
+    if (context.pStop != nullptr && context.pStop->load(std::memory_order_relaxed)) return false;
+    if (context.pDepth == nullptr || *context.pDepth >= MAX_EVALUATION_DEPTH) return false;
+    if (nType == OperandType::Number) {
+        const uint32_t nBits = static_cast<uint32_t>(value & 0xFFFFFFFF);
+        float fValue = 0.0f;
+        std::memcpy(&fValue, &nBits, sizeof fValue);
+        dValue = fValue;
+        return true;
+    }
+    CReferencePlan* pPlan = context.pPlan;
+    if (nType != OperandType::Reference || pPlan == nullptr) return false;
+    const int64_t nPos = static_cast<int64_t>(context.nBar) - nBarOffset;
+    if (nPos < 0 || nPos >= context.nBarCount) {
+        dValue = INVALID_VALUE;
+        return true;
+    }
+    if (context.pInfo == nullptr || pPlan->Info() != context.pInfo ||
+        pPlan->Store() != context.pStore) {
+        return false;
+    }
+    const CReferencePlan::Entry* pEntry = pPlan->Find(context.bDrawMode, value);
+    if (pEntry == nullptr) return false;
+    if (pEntry->nTarget == CReferencePlan::TARGET_SERIES) {
+        if (pEntry->pSeries == nullptr || context.pStore->GetBarCount() < context.nBarCount) {
+            return false;
+        }
+        const double dStored = pEntry->pSeries[nPos];
+        if (!IsComputed(dStored)) return false;
+        dValue = dStored;
+        return true;
+    }
+    if (pEntry->nTarget != CReferencePlan::TARGET_BAR_FIELD || context.pDataSource == nullptr) {
+        return false;
+    }
+    double dRead = INVALID_VALUE;
+    const bool bAnswered =
+        context.pDataSource->GetFieldValue(pEntry->nFieldId, static_cast<int>(nPos), &dRead);
+    dValue = bAnswered && IsComputed(dRead) ? dRead : INVALID_VALUE;
+    return true;
+}

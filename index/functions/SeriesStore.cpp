@@ -67,6 +67,23 @@ void CSeriesStore::DeleteSeries(int nKind, int nNumber) {
     std::vector<SeriesSlot>& vecKind = m_vecSeries[nKind];
     if (static_cast<size_t>(nNumber) >= vecKind.size()) return;
     ReleaseSlot(vecKind[static_cast<size_t>(nNumber)]);
+    if (nKind == SERIES_KIND_STATE && static_cast<size_t>(nNumber) < m_vecWorkspaces.size()) {
+        m_vecWorkspaces[static_cast<size_t>(nNumber)].reset();
+    }
+}
+
+std::vector<double>* CSeriesStore::GetWorkspace(int nSlot) {
+    if (nSlot < 0 || nSlot > MAX_SERIES_NUMBER) return nullptr;
+    const size_t nIndex = static_cast<size_t>(nSlot);
+    try {
+        if (m_vecWorkspaces.size() <= nIndex) m_vecWorkspaces.resize(nIndex + 1);
+        if (m_vecWorkspaces[nIndex] == nullptr) {
+            m_vecWorkspaces[nIndex] = std::make_unique<std::vector<double>>();
+        }
+    } catch (...) {
+        return nullptr;
+    }
+    return m_vecWorkspaces[nIndex].get();
 }
 
 void CSeriesStore::Invalidate(int nFirst, int nLast) {
@@ -80,6 +97,14 @@ void CSeriesStore::Invalidate(int nFirst, int nLast) {
             if (slot.pValues == nullptr || m_setShortSeries.count(slot.pValues) != 0) continue;
             // A whole series spans m_nBarCount + 2 doubles, so nTo is always inside.
             std::fill(slot.pValues + nFrom, slot.pValues + nTo + 1, UNCOMPUTED_VALUE);
+        }
+    }
+    for (std::unique_ptr<std::vector<double>>& pWorkspace : m_vecWorkspaces) {
+        if (pWorkspace == nullptr || pWorkspace->size() < 2) continue;
+        const double dFirst = (*pWorkspace)[0];
+        const double dLast = (*pWorkspace)[1];
+        if (static_cast<double>(nFrom) <= dLast && static_cast<double>(nTo) >= dFirst) {
+            pWorkspace->clear();
         }
     }
 }

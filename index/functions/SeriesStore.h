@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -70,7 +71,15 @@ public:
     // Sets elements a..b of every whole series back to UNCOMPUTED_VALUE. The ends may
     // come in either order and are clamped to 0..m_nBarCount + 1. Short series hold
     // per-call state, not values per bar, and are left alone.
+    // Workspaces also forget what they derived from the invalidated bars.
     void Invalidate(int nFirst, int nLast);
+
+    // Per-call memory of a state slot whose size follows the window rather than being
+    // fixed (the candidates of a sliding extreme). Starts empty and lives as long as
+    // the slot's state series. Its owner keeps in its first two doubles the first and
+    // last bar its contents were derived from; Invalidate empties it when those bars
+    // overlap the invalidated ones. Null for a slot out of range or exhausted memory.
+    std::vector<double>* GetWorkspace(int nSlot);
 
 private:
     struct SeriesSlot {
@@ -84,4 +93,5 @@ private:
     int m_nBarCount;
     std::vector<SeriesSlot> m_vecSeries[SERIES_KIND_COUNT];
     std::set<double*> m_setShortSeries;
+    std::vector<std::unique_ptr<std::vector<double>>> m_vecWorkspaces;  // by state slot
 };

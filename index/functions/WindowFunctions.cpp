@@ -11,9 +11,11 @@
 #include <cmath>
 #include <cstdint>
 #include <iterator>
+#include <vector>
 
 #include "index/functions/FunctionDispatch.h"
 #include "index/functions/FunctionFrame.h"
+#include "index/functions/SlidingExtreme.h"
 #include "index/functions/ValueConventions.h"
 
 namespace {
@@ -22,21 +24,33 @@ namespace {
 // values within epsilon of each other tie. No value beats a NaN or is beaten by one,
 // so a NaN never becomes an extreme.
 struct CHighest {
+    static constexpr bool LOWEST = false;
     static constexpr double START = -DBL_MAX;
     static bool Beats(double dA, double dB) { return IsGreater(dA, dB); }
 };
 struct CLowest {
+    static constexpr bool LOWEST = true;
     static constexpr double START = DBL_MAX;
     static bool Beats(double dA, double dB) { return IsGreater(dB, dA); }
 };
 
 // The bar of the extreme among the n' bars ending at p. Counting from p backwards, a
 // value replaces the extreme only when it beats it, so ties keep the more recent bar.
-// -1 when the window holds no valid value.
+// -1 when the window holds no valid value. With pCandidates, the values it passes
+// also start the candidates afresh.
 template <class ORDER>
-bool ScanExtreme(CFunctionFrame& frame, int nWindow, int& nExtremeBar, double& dExtreme) {
+bool ScanExtreme(CFunctionFrame& frame, int nWindow, int& nExtremeBar, double& dExtreme,
+                 CSlidingExtreme* pCandidates) {
     nExtremeBar = -1;
     dExtreme = ORDER::START;
+    std::vector<double> vecOlder;
+    if (pCandidates != nullptr) {
+        try {
+            vecOlder.reserve(static_cast<size_t>(nWindow));
+        } catch (...) {
+            pCandidates = nullptr;
+        }
+    }
     for (int k = 0; k < nWindow; ++k) {
         double dValue = INVALID_VALUE;
         if (!frame.EvaluateArg(2, k, dValue)) return false;
@@ -44,14 +58,18 @@ bool ScanExtreme(CFunctionFrame& frame, int nWindow, int& nExtremeBar, double& d
             dExtreme = dValue;
             nExtremeBar = frame.Bar() - k;
         }
+        if (pCandidates != nullptr && k > 0) vecOlder.push_back(dValue);
     }
+    if (pCandidates != nullptr) pCandidates->Rebuild(frame.Bar(), vecOlder);
     return true;
 }
 
 // HHV, LLV (the extreme of the window) and HHVBARS, LLVBARS (bars back to it). The
 // running quantity is the bar of the extreme. It survives the step to p when x ties
 // or beats it (x then takes over, being more recent) or when it is not the bar
-// leaving the window; otherwise the window is scanned.
+// leaving the window; otherwise the window is scanned, or rather its extreme is taken
+// from the sliding candidates wherever they give the scan's answer, which keeps the
+// cost of a bar independent of the window's length.
 template <class ORDER, bool BARS>
 int CallExtreme(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarOffset) {
     CFunctionFrame frame(pNode, pOut, pContext, nBarOffset);
@@ -66,6 +84,9 @@ int CallExtreme(const ExprNode* pNode, double* pOut, EvalContext* pContext, int 
     CRunningState state;
     bool bSame = false;
     if (!state.Load(frame, 1) || !frame.TestSamePeriod(3, nWindow, bSame)) return frame.Status();
+
+    CSlidingExtreme candidates(frame.GetStateWorkspace(1), pNode, ORDER::LOWEST);
+    const bool bCandidatesReady = candidates.Advance(p, nWindow);
 
     int nExtremeBar = -1;
     double dExtreme = INVALID_VALUE;
@@ -84,9 +105,12 @@ int CallExtreme(const ExprNode* pNode, double* pOut, EvalContext* pContext, int 
             }
         }
     }
-    if (nExtremeBar < 0 && !ScanExtreme<ORDER>(frame, nWindow, nExtremeBar, dExtreme)) {
+    if (nExtremeBar < 0 && !(bCandidatesReady && candidates.Answer(p, dX, nExtremeBar, dExtreme)) &&
+        !ScanExtreme<ORDER>(frame, nWindow, nExtremeBar, dExtreme,
+                            bCandidatesReady ? nullptr : &candidates)) {
         return frame.Status();
     }
+    candidates.SetPending(p, dX);
     state.Store(nExtremeBar < 0 ? INVALID_VALUE : static_cast<double>(nExtremeBar));
     if (nExtremeBar < 0) return frame.ReturnInvalid();
     return frame.Return(BARS ? static_cast<double>(p - nExtremeBar) : dExtreme);

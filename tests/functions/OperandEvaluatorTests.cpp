@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "functions/FormulaBench.h"
+#include "index/functions/AssignmentIndex.h"
 #include "index/functions/OperandEvaluator.h"
+#include "index/functions/ReferencePlan.h"
 
 using namespace testnodes;
 
@@ -229,6 +231,74 @@ TEST(OperandEvaluator, SelfReferenceFailsInsteadOfRecursingForever) {
     EXPECT_EQ(bench.Evaluate(bench.Variable(0), 1, dValue), EVAL_ERROR);
     EXPECT_FALSE(IsComputed(bench.m_store.FindSeries(SERIES_KIND_VARIABLE, 0)[1]));
     EXPECT_EQ(bench.Evaluate(Num(2), 1, dValue), EVAL_OK);  // the depth count recovered
+}
+
+// A calculation evaluates with its reference plan, its assignment index and its
+// thread's depth counter at hand; every operand, well-formed or not, must give the
+// same status, the same value and the same data source reads as without them.
+TEST(OperandEvaluator, ThePlannedPathAnswersAsTheWalk) {
+    constexpr int BARS = 6;
+    const auto build = [](CFormulaBench& bench) {
+        bench.m_source.m_mapConstants = {{501, 2.5}};
+        const Operand prices = bench.Series({4, FAKE_REFUSED, 6, 3, 9, 1});
+        bench.Assign(RefListKind::Variable, 0, bench.Op(NodeKind::Mul, prices, Num(10)));
+        bench.Assign(RefListKind::Variable, 1,
+                     bench.Op(NodeKind::Add, Num(1), bench.Variable(1)));  // refers to itself
+        bench.m_info.m_vecRefNodes.push_back(BuildRef(RefListKind::Field, 42));
+        const Operand beyondFieldTable =
+            Ref(static_cast<int64_t>(bench.m_info.m_vecRefNodes.size()) - 1);
+        bench.m_info.m_vecRefNodes.push_back(BuildRef(20, 0));
+        const Operand badKind = Ref(static_cast<int64_t>(bench.m_info.m_vecRefNodes.size()) - 1);
+        bench.m_info.m_vecRefNodes.push_back(nullptr);
+        const Operand nullRef = Ref(static_cast<int64_t>(bench.m_info.m_vecRefNodes.size()) - 1);
+        return std::vector<Operand>{
+            prices,
+            bench.Field(501),
+            bench.Field(-1),
+            beyondFieldTable,
+            badKind,
+            nullRef,
+            bench.Variable(0),
+            bench.Variable(1),
+            bench.Output(3),
+            Ref(-1),
+            Ref(999),
+            bench.Keep(bench.Op(NodeKind::Sub, bench.Variable(0), prices)),
+            bench.Keep(bench.CallWithState(119, {bench.Variable(0), Num(3)})),
+            bench.Keep(bench.CallWithOwnResult(144, {prices, Num(4)})),
+        };
+    };
+    for (const bool bStopped : {false, true}) {
+        CFormulaBench walk(BARS);
+        CFormulaBench planned(BARS);
+        const std::vector<Operand> vecWalk = build(walk);
+        const std::vector<Operand> vecPlanned = build(planned);
+        CAssignmentIndex assignments;
+        assignments.Build(planned.m_info);
+        CReferencePlan plan;
+        plan.Build(planned.m_info, &planned.m_store, assignments);
+        planned.m_context.pAssignments = &assignments;
+        planned.m_context.pPlan = &plan;
+        planned.m_context.pDepth = EvaluationDepthCounter();
+        walk.m_bStop = planned.m_bStop = bStopped;
+        for (size_t i = 0; i < vecWalk.size(); ++i) {
+            for (int nBar = 0; nBar < BARS; ++nBar) {
+                for (const int nOffset : {0, 1, -1, 7}) {
+                    SCOPED_TRACE(::testing::Message()
+                                 << "operand " << i << " bar " << nBar << " offset " << nOffset
+                                 << " stopped " << bStopped);
+                    double dWalk = 0.0;
+                    double dPlanned = 0.0;
+                    const int nWalk = walk.Evaluate(vecWalk[i], nBar, dWalk, nOffset);
+                    ASSERT_EQ(planned.Evaluate(vecPlanned[i], nBar, dPlanned, nOffset), nWalk);
+                    if (nWalk == EVAL_OK) {
+                        ASSERT_EQ(ValueBits(dWalk), ValueBits(dPlanned));
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(walk.m_source.Calls(FIELD_READS), planned.m_source.Calls(FIELD_READS));
+    }
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -133,6 +135,105 @@ TEST(WindowFunctions, EpsilonTiesKeepTheMoreRecentBar) {
         double dValue = 0.0;
         for (int nBar = bOnePass ? 0 : 4; nBar <= 4; ++nBar) bench.Evaluate(call, nBar, dValue);
         EXPECT_EQ(dValue, 1) << bOnePass;  // bar 3 of bars 1..4
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// HHV and its relatives by their rule, bar after bar: carry the previous extreme on
+// where the rule allows it, else scan the window from p backwards, replacing the
+// extreme only by a value beyond it by more than VALUE_EPSILON. Returns the bar of
+// the extreme at every bar (-1 for none, -2 where the period gives no value).
+std::vector<int> ExtremeBarsByRule(const Series& x, const Series& n, bool bHigh) {
+    auto beats = [bHigh](double a, double b) { return bHigh ? IsGreater(a, b) : IsGreater(b, a); };
+    const double dStart = bHigh ? -DBL_MAX : DBL_MAX;
+    std::vector<int> vecBars;
+    int nLastBar = -1;      // the bar the carried extreme belongs to
+    int nLastExtreme = -1;  // -1: no extreme carried
+    for (int p = 0; p < static_cast<int>(x.size()); ++p) {
+        if (IsInvalid(n[p]) || ToCount(n[p]) < 1) {
+            vecBars.push_back(-2);
+            continue;
+        }
+        const int nPeriod = ToCount(n[p]);
+        if (nPeriod == 1) {
+            vecBars.push_back(IsInvalid(x[p]) ? -1 : p);
+            continue;
+        }
+        const int w = std::min(nPeriod, p + 1);
+        const bool bSame = p > 0 && !IsInvalid(n[p - 1]) && w == std::min(ToCount(n[p - 1]), p);
+        int nBest = -1;
+        const int m = nLastExtreme;
+        if (bSame && nLastBar == p - 1 && m >= 0 && m >= p - w && m < p && !std::isnan(x[m])) {
+            if (!std::isnan(x[p]) && !beats(x[m], x[p])) {
+                nBest = p;
+            } else if (m != p - w) {
+                nBest = m;
+            }
+        }
+        if (nBest < 0) {
+            double dBest = dStart;
+            for (int k = 0; k < w; ++k) {
+                if (!IsInvalid(x[p - k]) && beats(x[p - k], dBest)) {
+                    dBest = x[p - k];
+                    nBest = p - k;
+                }
+            }
+        }
+        nLastBar = p;
+        nLastExtreme = nBest;
+        vecBars.push_back(nBest);
+    }
+    return vecBars;
+}
+
+// Long windows on long series whose values often tie exactly or lie within epsilon
+// of each other, with holes and periods that change in stretches: the sliding
+// candidates must give exactly what the rule gives, in one pass and when every bar
+// is computed twice.
+TEST(WindowFunctions, LongWindowsFollowTheRuleExactly) {
+    constexpr int nBars = 1500;
+    std::mt19937 random(23);
+    std::uniform_int_distribution<int> nudge(-3, 3);
+    Series x = RandomSeries(random, nBars, 8, 0, 40);
+    for (double& dValue : x) {
+        if (!IsInvalid(dValue) && nudge(random) == 0) dValue += nudge(random) * 0.6e-7;
+    }
+    std::vector<Series> vecPeriods = {Series(nBars, 2), Series(nBars, 50), Series(nBars, 700)};
+    Series vecChanging;
+    std::uniform_int_distribution<int> period(0, 400);
+    while (static_cast<int>(vecChanging.size()) < nBars) {
+        const double dPeriod = period(random) < 10 ? NA : period(random);
+        vecChanging.insert(vecChanging.end(), 90, dPeriod);
+    }
+    vecChanging.resize(nBars);
+    vecPeriods.push_back(vecChanging);
+    for (const uint32_t nId : {HHV, HHVBARS, LLV, LLVBARS}) {
+        const bool bHigh = nId == HHV || nId == HHVBARS;
+        const bool bBars = nId == HHVBARS || nId == LLVBARS;
+        for (size_t nCase = 0; nCase < vecPeriods.size(); ++nCase) {
+            const Series& n = vecPeriods[nCase];
+            const std::vector<int> vecExpected = ExtremeBarsByRule(x, n, bHigh);
+            for (const int nTimes : {1, 2}) {
+                SCOPED_TRACE(::testing::Message()
+                             << "id " << nId << " periods " << nCase << " times " << nTimes);
+                CFormulaBench bench(nBars);
+                const Operand call = SeriesCall(bench, nId, true, {x, n});
+                for (int p = 0; p < nBars; ++p) {
+                    const int nBest = vecExpected[static_cast<size_t>(p)];
+                    const double dExpected = nBest < 0 ? NA
+                                             : bBars   ? p - nBest
+                                                       : x[static_cast<size_t>(nBest)];
+                    for (int i = 0; i < nTimes; ++i) {
+                        double dValue = 0.0;
+                        ASSERT_EQ(bench.Evaluate(call, p, dValue), EVAL_OK);
+                        ASSERT_TRUE(SameValue(dExpected, dValue)) << "bar " << p;
+                    }
+                }
+            }
+        }
     }
 }
 
