@@ -121,8 +121,8 @@ test('the fixed formula is drawn', async () => {
   await applyFormula('DIF:EMA(CLOSE,12)-EMA(CLOSE,26),COLORRED;\nDEA:EMA(DIF,9),COLORBLUE;\nMACD:(DIF-DEA)*2,COLORSTICK;');
   assert.ok(await page.locator('#error-inline').isHidden());
   assert.match(await page.textContent('#formula-status'), /Drawn: 3 output/);
-  assert.ok(await page.locator('#indicator-records polyline').count() >= 2, 'DIF and DEA curves');
-  assert.ok(await page.locator('#indicator-records line, #indicator-records rect').count() > 50, 'MACD sticks');
+  // Two curves and one stick per visible bar.
+  assert.ok(await page.locator('#indicator-records polyline').count() > 100, 'DIF, DEA and the sticks');
   await shot('03-indicator.png');
 });
 

@@ -142,6 +142,9 @@ Json CServeApi::FormulaJson() {
         outputs.push_back({{"index", line.index},
                            {"name", line.name},
                            {"colour", line.hasColour ? Json(ColourText(line.colour)) : Json()},
+                           // As the chart paints it: the default colour when none is given.
+                           {"paint", line.hasColour ? ColourText(line.colour)
+                                                    : ColourHex(QXDrawInfo::GetDefaultColor())},
                            {"width", line.width},
                            {"drawType", line.drawType},
                            {"hidden", line.hidden}});

@@ -283,11 +283,32 @@ function showFormula(formula) {
     const item = document.createElement('li');
     const chip = document.createElement('span');
     chip.className = 'chip';
-    chip.style.background = line.colour || '#ff8080';
+    chip.style.background = line.paint;
     item.append(chip, document.createTextNode(line.name));
     outputs.append(item);
   }
 }
+
+// What each parse error means, for the codes that come without a text of their own.
+const ERROR_MEANINGS = {
+  10: 'a brace, an operator character or a comma out of place',
+  11: 'unknown name',
+  12: 'an operator pair that is no operator, or a misplaced ")"',
+  13: 'an operator at the end of a statement',
+  14: '":" or ":=" without a new name in front',
+  15: '"&" or "|" not doubled',
+  16: 'too many numbers and parameters',
+  17: 'a defined name longer than 32 characters',
+  18: 'too many variables',
+  19: 'too many output lines',
+  21: 'unbalanced parentheses, a function without "(", or an unterminated string',
+  22: 'wrong number of arguments, or a missing operand',
+  23: 'a missing operator between operands',
+  24: 'a keyword or a name defined earlier used as a new name',
+  26: 'empty formula',
+  27: 'the formula could not be compiled',
+  28: 'the statement refers to the name it defines',
+};
 
 function escapeHtml(text) {
   return text.replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' }[c]));
@@ -302,7 +323,8 @@ function showError(error, text) {
   const where = `line ${error.editorLine + 1}, column ${error.editorColumn + 1}`;
   status.textContent = `Error ${error.code} at ${where}; the formula drawn before stays.`;
   const box = $('error-inline');
-  box.textContent = `Error ${error.code} (${where})${error.text ? ': ' + error.text : ''}`;
+  const meaning = error.text || ERROR_MEANINGS[error.code] || '';
+  box.textContent = `Error ${error.code} (${where})${meaning ? ': ' + meaning : ''}`;
   box.title = `The library reports code ${error.code}, line ${error.line}, column ${error.column}, position ${error.position}`;
   box.dataset.code = error.code;
   box.dataset.line = error.editorLine;
