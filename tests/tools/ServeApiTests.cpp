@@ -169,6 +169,28 @@ TEST_F(ServeApiTest, AParseErrorIsAnsweredWithItsPlaceAndKeepsTheFormulaDrawn) {
     EXPECT_EQ(Snapshot(), before);
 }
 
+TEST_F(ServeApiTest, OddFormulasAreAnsweredWithoutHarm) {
+    SetView(1000, 1199);
+    const std::string texts[] = {
+        std::string("A:C;\0B:O;", 10),
+        std::string(60000, '('),
+        "A:'unterminated",
+        "A:'\xf0\x9f\x98\x80'+-Q;",  // not in GBK: handed over as UTF-8
+        "\n\n\n",
+        "DRAWTEXT(C>O,L,'\xe4\xb8\xad');",
+    };
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text.substr(0, 20));
+        Json answer = Call("POST", "/api/formula", {{"text", text}});
+        if (!answer["ok"].get<bool>()) {
+            EXPECT_GE(answer["error"]["editorLine"].get<int>(), 0);
+            EXPECT_GE(answer["error"]["editorColumn"].get<int>(), 0);
+        }
+    }
+    // Not UTF-8 at all: the JSON itself is refused.
+    EXPECT_EQ(m_api.Handle("POST", "/api/formula", "{\"text\":\"A:\xff;\"}").nStatus, 400);
+}
+
 TEST_F(ServeApiTest, EditorPlacesSkipTheInsertedZeros) {
     struct Case {
         const char* text;
