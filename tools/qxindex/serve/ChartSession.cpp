@@ -155,7 +155,7 @@ ToolPick CChartSession::Pick(float x, float y) {
     return PickTool(m_board, *m_pCoordinate, x, y);
 }
 
-Json CChartSession::ToolJson(int nId, IQXGraphShapeBase* pShape) {
+Json CChartSession::ToolJson(int nId, IQXGraphShapeBase* pShape, bool bWithRecords) {
     std::vector<QXGraphPoint> points;
     pShape->GetPoints(points);
     Json anchors = Json::array();
@@ -171,22 +171,23 @@ Json CChartSession::ToolJson(int nId, IQXGraphShapeBase* pShape) {
         }
     }
     const QX_GRAPH_TYPE eKind = pShape->GetGraphType();
-    return Json{{"id", nId},
-                {"kind", static_cast<int>(eKind)},
-                {"name", ShapeKindName(eKind)},
-                {"needPoints", ShapeKindPoints(eKind)},
-                {"complete", points.size() >= ShapeKindPoints(eKind)},
-                {"points", anchors},
-                {"pixels", pixels},
-                {"selectedPoint", pShape->GetSelectedPoint()},
-                {"lineColor", ColourHex(pShape->GetLineColor())},
-                {"lineWidth", pShape->GetLineWidth()},
-                {"lineStyle", pShape->GetLineStyle()},
-                {"label", GbkToUtf8(pShape->GetLabelText())},
-                {"records", RecordsToJson(pShape->GetGraphDrawInfo())}};
+    Json tool{{"id", nId},
+              {"kind", static_cast<int>(eKind)},
+              {"name", ShapeKindName(eKind)},
+              {"needPoints", ShapeKindPoints(eKind)},
+              {"complete", points.size() >= ShapeKindPoints(eKind)},
+              {"points", anchors},
+              {"pixels", pixels},
+              {"selectedPoint", pShape->GetSelectedPoint()},
+              {"lineColor", ColourHex(pShape->GetLineColor())},
+              {"lineWidth", pShape->GetLineWidth()},
+              {"lineStyle", pShape->GetLineStyle()},
+              {"label", GbkToUtf8(pShape->GetLabelText())}};
+    if (bWithRecords) tool["records"] = RecordsToJson(pShape->GetGraphDrawInfo());
+    return tool;
 }
 
-Json CChartSession::ToolsJson() {
+Json CChartSession::ToolsJson(bool bWithRecords) {
     SvgWriter svg(m_pLayout->Width(), m_pLayout->Height());
     const PanelLayout& price = m_pLayout->Price();
     svg.ClipPath("clip-tools", price.plot);
@@ -199,7 +200,7 @@ Json CChartSession::ToolsJson() {
             painter.Paint(info);
         }
         svg.CloseGroup();
-        list.push_back(ToolJson(entry.first, entry.second));
+        list.push_back(ToolJson(entry.first, entry.second, bWithRecords));
     }
     svg.CloseGroup();
     return Json{{"svg", WithoutDeclaration(svg.Finish())}, {"list", list}};

@@ -73,9 +73,11 @@ public:
 
     // {"svg", "layout", "title"}: the chart as last painted.
     const nlohmann::json& ChartJson() const { return m_chartJson; }
-    // {"svg", "list"}: the tools painted over the price plot, and each tool.
-    nlohmann::json ToolsJson();
-    nlohmann::json ToolJson(int nId, IQXGraphShapeBase* pShape);
+    // {"svg", "list"}: the tools painted over the price plot, and each tool. The
+    // records are left out of the list unless asked for: a mouse move answers the
+    // picture, and the records of every tool would only weigh it down.
+    nlohmann::json ToolsJson(bool bWithRecords = false);
+    nlohmann::json ToolJson(int nId, IQXGraphShapeBase* pShape, bool bWithRecords = true);
     // The formula's records of the visible bars, as a client receives them.
     const nlohmann::json& FormulaRecordsJson() const { return m_formulaRecords; }
 

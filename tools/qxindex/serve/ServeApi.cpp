@@ -97,7 +97,7 @@ ApiAnswer CServeApi::Handle(const std::string& strMethod, const std::string& str
             body = PostPick(strBody);
         } else if (what == "tools" && parts.size() == 2) {
             if (strMethod == "GET") {
-                body = Json{{"tools", m_pSession->ToolsJson()}};
+                body = Json{{"tools", m_pSession->ToolsJson(true)}};
             } else if (strMethod == "POST") {
                 body = PostTool(strBody);
                 answer.nStatus = 201;

@@ -2,14 +2,22 @@
 // directly. Every request runs under one lock: the library's shapes and the
 // calculator's window belong to one user at a time.
 //
-//   GET    /api/session            bars, view, tool palette, colours, formula, chart, tools
-//   POST   /api/formula            {text, params: [{name, value}], overlay}
+// clang-format off
+//   GET    /api/session         bars, view, tool palette, colours, formula, chart, tools
+//   POST   /api/formula         {text, params: [{name, value}], overlay}
 //   DELETE /api/formula
-//   POST   /api/view               {from, to, width, height}
-//   GET    /api/tools
-//   POST   /api/tools              {kind, lineColor, fillColor, textColor, lineWidth, lineStyle,
-//   label} PATCH  /api/tools/ID           the same style fields DELETE /api/tools/ID POST
-//   /api/tools/ID/mouse     {event: down|move|drag, x, y, fromX, fromY} POST   /api/pick {x, y}
+//   POST   /api/view            {from, to, width, height}
+//   GET    /api/tools           every tool with its records
+//   POST   /api/tools           {kind, lineColor, fillColor, textColor, lineWidth,
+//                                lineStyle, label}
+//   PATCH  /api/tools/ID        the same style fields
+//   DELETE /api/tools/ID
+//   POST   /api/tools/ID/mouse  {event: down|move|drag, x, y, fromX, fromY}
+//   POST   /api/pick            {x, y}: the tool under the mouse
+// clang-format on
+//
+// Answers that change the picture carry the chart ({svg, layout}) and the tools
+// ({svg, list}); the page lays the tools' picture over the chart's.
 //
 // A parse error is an answer, not a failure: {ok: false, error: {code, line,
 // column, position, text, editorLine, editorColumn}}, and the formula drawn before
