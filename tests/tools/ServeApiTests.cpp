@@ -322,7 +322,8 @@ TEST_F(ServeApiTest, EveryPaletteKindPlacesAndDraws) {
     EXPECT_EQ(tools["list"].size(), 38u);
     // Moving and resizing keeps every tool drawable.
     SetView(-100, 700, 1400, 900);
-    for (const Json& tool : Call("GET", "/api/tools")["tools"]["list"]) {
+    const Json listed = Call("GET", "/api/tools");
+    for (const Json& tool : listed["tools"]["list"]) {
         EXPECT_FALSE(tool["records"].empty());
     }
 }
