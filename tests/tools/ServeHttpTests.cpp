@@ -23,6 +23,9 @@ TEST(ServeHttpTest, ServesThePageAndTheApiOnLoopback) {
     ASSERT_TRUE(server.Bind("127.0.0.1", 0));
     ASSERT_GT(server.Port(), 0);
     std::thread runner([&]() { server.Run(); });
+    // A second server cannot share the port.
+    CHttpServer second(&api);
+    EXPECT_FALSE(second.Bind("127.0.0.1", server.Port()));
 
     httplib::Client client("127.0.0.1", server.Port());
     client.set_read_timeout(10, 0);

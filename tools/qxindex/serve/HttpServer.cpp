@@ -1,6 +1,7 @@
 #include "tools/qxindex/serve/HttpServer.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include "tools/qxindex/serve/WebAssets.h"
 
@@ -30,6 +31,14 @@ void AnswerAsset(const httplib::Request& request, httplib::Response& response) {
 
 CHttpServer::CHttpServer(CServeApi* pApi) : m_pServer(std::make_unique<httplib::Server>()) {
     m_pServer->set_payload_max_length(kMaxRequestBytes);
+    // The library's default also sets SO_REUSEPORT, which lets a second server
+    // start on a port that is in use and take half of its connections; a busy
+    // port must be an error instead. SO_REUSEADDR alone still allows a restart
+    // while old connections linger.
+    m_pServer->set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+    });
     auto api = [pApi](const httplib::Request& request, httplib::Response& response) {
         AnswerApi(pApi, request, response);
     };
