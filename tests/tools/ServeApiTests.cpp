@@ -11,6 +11,7 @@
 namespace {
 
 using Json = nlohmann::json;
+using qxindex::Bar;
 using qxindex::CChartSession;
 using qxindex::CServeApi;
 using qxindex::CsvBarSource;
@@ -344,6 +345,47 @@ TEST_F(ServeApiTest, PlacingFollowsTheMouseAndDeletingForgetsTheTool) {
     EXPECT_EQ(deleted["deleted"], 1);
     EXPECT_TRUE(deleted["tools"]["list"].empty());
     Call("DELETE", "/api/tools/1", Json(), 404);
+}
+
+TEST_F(ServeApiTest, MagnetAndAngleSnapReachTheConverterAndTheShapes) {
+    Json answer =
+        Call("POST", "/api/view",
+             {{"from", 1000}, {"to", 1199}, {"width", 1000}, {"height", 600}, {"magnet", true}});
+    EXPECT_TRUE(answer["view"]["magnet"].get<bool>());
+    const Json& price = answer["chart"]["layout"]["price"];
+    const double left = price["plot"]["left"], top = price["plot"]["top"];
+    const double ppb = price["plot"]["width"].get<double>() / 200.0;
+    const double ppv = price["plot"]["height"].get<double>() /
+                       (price["max"].get<double>() - price["min"].get<double>());
+    const auto pixelY = [&](double value) {
+        return top + (price["max"].get<double>() - value) * ppv;
+    };
+    const Bar& bar = m_session.Bars().Bars()[1100];
+    // Three pixels above the high of bar 1100, a little off its centre.
+    Call("POST", "/api/tools", {{"kind", "QX_GRAPH_LINE_STRAIGHT_HORIZONTAL"}}, 201);
+    Json tool =
+        Call("POST", "/api/tools/1/mouse",
+             {{"event", "down"}, {"x", left + 100.2 * ppb}, {"y", pixelY(bar.high) - 3}})["tool"];
+    EXPECT_EQ(tool["points"][0]["bar"], 1100);
+    EXPECT_EQ(tool["points"][0]["price"], bar.high);
+    // The magnet stays on until a view says otherwise.
+    EXPECT_TRUE(SetView(1000, 1199, 1000, 600)["view"]["magnet"].get<bool>());
+
+    Call("POST", "/api/view",
+         {{"from", 1000}, {"to", 1199}, {"width", 1000}, {"height", 600}, {"magnet", false}});
+    Call("POST", "/api/tools", {{"kind", 1}, {"angleSnap", true}}, 201);
+    // The library snaps an anchor that is dragged.
+    Call("POST", "/api/tools/2/mouse", {{"event", "down"}, {"x", 300}, {"y", 400}});
+    Call("POST", "/api/tools/2/mouse", {{"event", "down"}, {"x", 350}, {"y", 350}});
+    Call("POST", "/api/tools/2/mouse", {{"event", "down"}, {"x", 350}, {"y", 350}});
+    tool =
+        Call("POST", "/api/tools/2/mouse",
+             {{"event", "drag"}, {"fromX", 350}, {"fromY", 350}, {"x", 400}, {"y", 310}})["tool"];
+    EXPECT_TRUE(tool["angleSnap"].get<bool>());
+    const double dx = tool["pixels"][1]["x"].get<double>() - 300;
+    const double dy = tool["pixels"][1]["y"].get<double>() - 400;
+    EXPECT_NEAR(dx, -dy, 0.05) << "45 degrees";
+    EXPECT_NEAR(std::hypot(dx, dy), std::sqrt(18100.0), 0.05);
 }
 
 TEST_F(ServeApiTest, TheBoardHasALimit) {

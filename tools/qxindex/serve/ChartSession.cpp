@@ -114,6 +114,7 @@ void CChartSession::SetView(const ChartView& view) {
 
     auto pLayout = std::make_unique<ChartLayout>(chartSpec);
     auto pCoordinate = std::make_unique<ChartCoordinate>(pLayout->Price().scale, m_bars.Bars());
+    pCoordinate->SetMagnet(view.bMagnet);
     m_board.AttachCoordinate(pCoordinate.get());
     m_pCoordinate = std::move(pCoordinate);
     m_pLayout = std::move(pLayout);
@@ -129,6 +130,7 @@ void CChartSession::ApplyStyle(IQXGraphShapeBase* pShape, const ToolStyle& style
     if (style.nLineWidth > 0) pShape->SetLineWidth(style.nLineWidth);
     if (style.nLineStyle >= 0) pShape->SetLineStyle(style.nLineStyle);
     if (style.bHasLabel) pShape->SetLabelText(Utf8ToGbk(style.strLabel));
+    if (style.nAngleSnap >= 0) pShape->SetAngleSnap(style.nAngleSnap != 0);
 }
 
 int CChartSession::CreateTool(QX_GRAPH_TYPE eKind, const ToolStyle& style) {
@@ -179,6 +181,7 @@ Json CChartSession::ToolJson(int nId, IQXGraphShapeBase* pShape, bool bWithRecor
               {"points", anchors},
               {"pixels", pixels},
               {"selectedPoint", pShape->GetSelectedPoint()},
+              {"angleSnap", pShape->GetAngleSnap()},
               {"lineColor", ColourHex(pShape->GetLineColor())},
               {"lineWidth", pShape->GetLineWidth()},
               {"lineStyle", pShape->GetLineStyle()},

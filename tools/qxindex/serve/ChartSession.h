@@ -27,6 +27,8 @@ struct ChartView {
     int nTo = 0;
     int nWidth = 1200;
     int nHeight = 700;
+    // The converter snaps anchors to the open, high, low or close under the mouse.
+    bool bMagnet = false;
 };
 
 // The drawing style a tool is given; unset fields keep the tool's own.
@@ -41,6 +43,7 @@ struct ToolStyle {
     int nLineStyle = -1;  // -1: unset
     bool bHasLabel = false;
     std::string strLabel;  // UTF-8
+    int nAngleSnap = -1;   // -1: unset, else 0 or 1
 };
 
 enum class MouseAction { kDown, kMove, kDrag };

@@ -61,6 +61,7 @@ ToolStyle ReadStyle(const CRequestReader& reader) {
         style.bHasLabel = true;
         style.strLabel = reader.ReadText("label", kMaxLabelBytes);
     }
+    if (reader.Has("angleSnap")) style.nAngleSnap = reader.ReadBool("angleSnap") ? 1 : 0;
     return style;
 }
 
@@ -167,7 +168,8 @@ Json CServeApi::ChartAnswer() {
                  {{"from", view.nFrom},
                   {"to", view.nTo},
                   {"width", view.nWidth},
-                  {"height", view.nHeight}}},
+                  {"height", view.nHeight},
+                  {"magnet", view.bMagnet}}},
                 {"chart", m_pSession->ChartJson()},
                 {"records", m_pSession->FormulaRecordsJson()},
                 {"calculated", {{"first", nFirst}, {"last", nLast}}},
@@ -255,6 +257,7 @@ Json CServeApi::PostView(const std::string& strBody) {
     view.nTo = reader.ReadInt("to", -kBarsBeyondData, nLast + kBarsBeyondData);
     view.nWidth = reader.ReadInt("width", kMinCanvasWidthServed, kMaxCanvasWidthServed);
     view.nHeight = reader.ReadInt("height", kMinCanvasHeightServed, kMaxCanvasHeightServed);
+    view.bMagnet = reader.Has("magnet") ? reader.ReadBool("magnet") : m_pSession->View().bMagnet;
     const long nBars = static_cast<long>(view.nTo) - view.nFrom + 1;
     if (nBars < kMinVisibleBars || nBars > kMaxVisibleBars) {
         CRequestReader::Refuse("the view must show " + std::to_string(kMinVisibleBars) + " to " +

@@ -6,10 +6,10 @@
 //   GET    /api/session         bars, view, tool palette, colours, formula, chart, tools
 //   POST   /api/formula         {text, params: [{name, value}], overlay}
 //   DELETE /api/formula
-//   POST   /api/view            {from, to, width, height}
+//   POST   /api/view            {from, to, width, height, magnet}
 //   GET    /api/tools           every tool with its records
 //   POST   /api/tools           {kind, lineColor, fillColor, textColor, lineWidth,
-//                                lineStyle, label}
+//                                lineStyle, label, angleSnap}
 //   PATCH  /api/tools/ID        the same style fields
 //   DELETE /api/tools/ID
 //   POST   /api/tools/ID/mouse  {event: down|move|drag, x, y, fromX, fromY}

@@ -173,7 +173,8 @@ function clampView(from, to) {
 function requestView(from, to) {
   const range = clampView(from, to);
   const size = canvasSize();
-  const body = { from: range.from, to: range.to, width: size.width, height: size.height };
+  const body = { from: range.from, to: range.to, width: size.width, height: size.height,
+    magnet: $('magnet').checked };
   // The page shows the new range at once; the answer brings the picture.
   state.view = Object.assign({}, state.view, body);
   return request('POST', '/api/view', body, 'view').then(applyAnswer);
@@ -393,6 +394,7 @@ function currentStyle() {
     lineColor: $('line-color').value,
     lineWidth: parseInt($('line-width').value, 10),
     label: $('label-text').value.slice(0, 200),
+    angleSnap: $('angle-snap').checked,
   };
 }
 
@@ -608,6 +610,8 @@ async function start() {
   $('add-param').addEventListener('click', () => addParamRow('', ''));
   $('line-color').addEventListener('change', restyleSelected);
   $('line-width').addEventListener('change', restyleSelected);
+  $('angle-snap').addEventListener('change', restyleSelected);
+  $('magnet').addEventListener('change', () => requestView(state.view.from, state.view.to));
   $('pan-left').addEventListener('click', () => pan(-Math.max(1, Math.round((state.view.to - state.view.from) / 4))));
   $('pan-right').addEventListener('click', () => pan(Math.max(1, Math.round((state.view.to - state.view.from) / 4))));
   $('zoom-in').addEventListener('click', () => zoom(0.8));
