@@ -23,6 +23,9 @@ void AddCalcCommand(CLI::App& app, int* exitCode);
 // Registers "draw": paint a formula's records and drawing tools into an SVG chart.
 void AddDrawCommand(CLI::App& app, int* exitCode);
 
+// Registers "serve": the interactive chart in a browser.
+void AddServeCommand(CLI::App& app, int* exitCode);
+
 // The demo chart from the bundled bars and formulas under `root`.
 int RunDemo(const std::string& root);
 

@@ -66,6 +66,7 @@ int main(int argc, char** argv) {
     qxindex::AddCheckCommand(app, &exitCode);
     qxindex::AddCalcCommand(app, &exitCode);
     qxindex::AddDrawCommand(app, &exitCode);
+    qxindex::AddServeCommand(app, &exitCode);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
