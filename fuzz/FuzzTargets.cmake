@@ -1,0 +1,6 @@
+# The targets' sources, shared by the libFuzzer programs (fuzz/CMakeLists.txt)
+# and the corpus replay test (tests/fuzz/CMakeLists.txt).
+set(QX_FUZZ_TARGET_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/ParseTarget.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CompileTarget.cpp
+)
