@@ -3,4 +3,7 @@
 set(QX_FUZZ_TARGET_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/ParseTarget.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CompileTarget.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FormulaGenerator.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CalculateTarget.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ShapeTarget.cpp
 )
