@@ -179,13 +179,20 @@ void StressOneCalculator(IIndexParser* pParser, CCalculatorRun& run, unsigned nS
     std::atomic<int> nPublished{-1};
     std::atomic<int> nCalculating{0};
     std::atomic<bool> bDone{false};
+    std::atomic<long> nLongestCalculation{1000};
     const auto end = Clock::now() + std::chrono::duration<double>(StressSeconds());
 
     std::thread calculating([&] {
         for (int nGeneration = 0; Clock::now() < end; ++nGeneration) {
             nCalculating = nGeneration;
             bars.m_nGeneration = nGeneration;
-            if (pCalculator->Calculate(0, kBars - 1, false) && pCalculator->UpdateDisplayData()) {
+            const auto start = Clock::now();
+            const bool bCalculated = pCalculator->Calculate(0, kBars - 1, false);
+            const long nMicroseconds = static_cast<long>(
+                std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start)
+                    .count());
+            if (nMicroseconds > nLongestCalculation) nLongestCalculation = nMicroseconds;
+            if (bCalculated && pCalculator->UpdateDisplayData()) {
                 nPublished = nGeneration;
                 ++run.m_nPublished;
             } else {
@@ -199,7 +206,10 @@ void StressOneCalculator(IIndexParser* pParser, CCalculatorRun& run, unsigned nS
     std::thread stopping([&] {
         std::mt19937 random(nSeed);
         while (!bDone) {
-            std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
+            // Anywhere within twice the longest calculation so far, so that about
+            // half of them are stopped, however slow a sanitizer makes them.
+            const long nSpan = 2 * nLongestCalculation.load() + 1;
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % nSpan));
             pCalculator->StopCalculate();
         }
     });
