@@ -161,4 +161,37 @@ TEST(Limits, MillionBarsCalculateAndDraw) {
     IndexObjCreator::ReleaseIndexParserObj(&pParser);
 }
 
+// Variables that each name the one before: evaluation recurses once per link.
+// Within the evaluation nesting limit the value arrives; past it the bar has no
+// value, and nothing overflows the stack.
+TEST(Limits, LongChainsOfVariablesStayOnTheStack) {
+    struct CChainCase {
+        int m_nLinks;
+        bool m_bValue;
+    };
+    for (const CChainCase& chain : {CChainCase{300, true}, CChainCase{999, false}}) {
+        SCOPED_TRACE(chain.m_nLinks);
+        std::string strFormula = "v0:=c;";
+        for (int i = 1; i < chain.m_nLinks; ++i) {
+            strFormula += "v" + std::to_string(i) + ":=ref(v" + std::to_string(i - 1) + ",0)+1;";
+        }
+        strFormula += "top:v" + std::to_string(chain.m_nLinks - 1) + ";";
+        IIndexParser* pParser = IndexObjCreator::CreateIndexParserObj();
+        ASSERT_TRUE(pParser->Parse(strFormula, {}, {}));
+        CSteadyBars bars(20);
+        IIndexCalculator* pCalculator = IndexObjCreator::CreateIndexCalculatorObj();
+        pCalculator->SetIndexParser(pParser);
+        pCalculator->SetDataSource(&bars);
+        ASSERT_TRUE(pCalculator->Calculate(0, 19, false));
+        ASSERT_TRUE(pCalculator->UpdateDisplayData());
+        double dValue = 0.0;
+        EXPECT_EQ(pCalculator->GetValue(0, 10, &dValue), chain.m_bValue);
+        if (chain.m_bValue) {
+            EXPECT_DOUBLE_EQ(dValue, CSteadyBars::CloseAt(10) + chain.m_nLinks - 1);
+        }
+        IndexObjCreator::ReleaseIndexCalculatorObj(&pCalculator);
+        IndexObjCreator::ReleaseIndexParserObj(&pParser);
+    }
+}
+
 }  // namespace
