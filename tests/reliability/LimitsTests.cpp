@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <climits>
 #include <string>
 #include <vector>
 
 #include "IndexObjCreator.h"
+#include "index/calc/CIndexCalculator.h"
 #include "index/compiler/CScriptCompiler.h"
 #include "index/compiler/CompiledFormula.h"
 #include "index/compiler/ScriptSource.h"
@@ -192,6 +194,33 @@ TEST(Limits, LongChainsOfVariablesStayOnTheStack) {
         IndexObjCreator::ReleaseIndexCalculatorObj(&pCalculator);
         IndexObjCreator::ReleaseIndexParserObj(&pParser);
     }
+}
+
+// A source that reports more bars than a calculation takes on is refused before
+// anything is allocated; readers answer at once.
+TEST(Limits, AbsurdBarCountsAreRefused) {
+    IIndexParser* pParser = IndexObjCreator::CreateIndexParserObj();
+    ASSERT_TRUE(pParser->Parse("a:ma(c,5);drawtext(c>o,l,'x');", {}, {}));
+    for (const int nBars : {MAX_BAR_COUNT + 1, INT_MAX}) {
+        SCOPED_TRACE(nBars);
+        CSteadyBars bars(nBars);
+        IIndexCalculator* pCalculator = IndexObjCreator::CreateIndexCalculatorObj();
+        pCalculator->SetIndexParser(pParser);
+        pCalculator->SetDataSource(&bars);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(pCalculator->Calculate(0, nBars - 1, false));
+        EXPECT_FALSE(pCalculator->Calculate(nBars - 20, nBars - 1, false));
+        EXPECT_FALSE(pCalculator->UpdateDisplayData());
+        double dMin = 0.0, dMax = 0.0;
+        EXPECT_FALSE(pCalculator->GetValueRange(0, nBars - 1, nullptr, &dMin, &dMax));
+        std::vector<QXDrawInfo::GraphDrawInfo> vecInfos;
+        pCalculator->GetDrawInfo(0, nBars - 1, 0, nullptr, &vecInfos);
+        pCalculator->ReleaseDrawInfo(&vecInfos);
+        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+                  5.0);
+        IndexObjCreator::ReleaseIndexCalculatorObj(&pCalculator);
+    }
+    IndexObjCreator::ReleaseIndexParserObj(&pParser);
 }
 
 }  // namespace
