@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,11 @@ struct CReplayCase {
     const char* m_szTarget;
     int (*m_pfnEntry)(const uint8_t*, size_t);
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const CReplayCase& replayCase, std::ostream* pStream) {
+    *pStream << replayCase.m_szTarget;
+}
 
 const CReplayCase kCases[] = {
     {"parse", FuzzParse},
