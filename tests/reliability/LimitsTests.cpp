@@ -140,7 +140,7 @@ TEST(Limits, TenMegabyteStatementFailsCleanly) {
     // One statement of 10 MB: too many literals for the per-formula tables.
     const CParseOutcome outcome = ParseFormula("a:c" + Repeat("+1", 5 << 20) + ";");
     EXPECT_FALSE(outcome.m_bParsed);
-    EXPECT_NE(outcome.m_error.code, 0);
+    EXPECT_EQ(outcome.m_error.code, 16);
 }
 
 TEST(Limits, MillionBarsCalculateAndDraw) {
