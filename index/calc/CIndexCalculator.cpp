@@ -126,7 +126,7 @@ bool CIndexCalculator::CalculateLocked(int nFrom, int nTo, bool bForce) {
     if (m_pDataSource == nullptr) return false;
     int nBarCount = 0;
     m_pDataSource->GetBarCount(&nBarCount);
-    if (nBarCount < 1) return false;
+    if (nBarCount < 1 || nBarCount > MAX_BAR_COUNT) return false;
     // Without a compiled formula nothing can be calculated; claiming a window would
     // let later requests believe there were values.
     if (CompiledFormula() == nullptr) return false;

@@ -32,6 +32,12 @@ class CPriceCache;
 class CSeriesStore;
 struct ExprNode;
 
+// The most bars a calculation takes on. Every series of a formula holds one double
+// per bar, so this bounds the memory of a calculation: 160 MB a series, twenty
+// times the longest history a chart shows. A source reporting more (a corrupt
+// count near INT_MAX would ask for 16 GB a series) is refused like one without bars.
+constexpr int MAX_BAR_COUNT = 20000000;
+
 class CIndexCalculator : public IIndexCalculator, public IDrawStageContext {
 public:
     CIndexCalculator();
