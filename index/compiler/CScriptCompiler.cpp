@@ -305,11 +305,12 @@ int CScriptCompiler::CompileExpression(Operand& result, int& nDepth) {
     SkipBlanks();
 
     COperandList operands;
-    std::vector<int> vecOperators;  // codes of strictly rising level, so never long
+    // Codes of strictly rising level: never more than there are levels.
+    int arrOperators[SCRIPT_OPERATOR_LEVELS];
+    int nOperators = 0;
     // Pops the top operator into a node over the two top operands.
-    const auto ReduceTop = [&operands, &vecOperators]() {
-        const int nTop = vecOperators.back();
-        vecOperators.pop_back();
+    const auto ReduceTop = [&operands, &arrOperators, &nOperators]() {
+        const int nTop = arrOperators[--nOperators];
         return operands.CombineTop(kScriptOperators[nTop].nNodeKind, MAX_EXPRESSION_DEPTH);
     };
     for (bool bFirstOperand = true;; bFirstOperand = false) {
@@ -324,14 +325,14 @@ int CScriptCompiler::CompileExpression(Operand& result, int& nDepth) {
 
         const int nCode = ReadOperator();
         if (nCode == 0) return COMPILE_ERROR;
-        while (!vecOperators.empty() &&
-               kScriptOperators[vecOperators.back()].nLevel >= kScriptOperators[nCode].nLevel) {
+        while (nOperators > 0 && kScriptOperators[arrOperators[nOperators - 1]].nLevel >=
+                                     kScriptOperators[nCode].nLevel) {
             if (ReduceTop() != COMPILE_OK) return COMPILE_ERROR;
         }
-        vecOperators.push_back(nCode);
+        arrOperators[nOperators++] = nCode;
         SkipBlanks();
     }
-    while (!vecOperators.empty()) {
+    while (nOperators > 0) {
         if (ReduceTop() != COMPILE_OK) return COMPILE_ERROR;
     }
     if (operands.Size() != 1) return COMPILE_ERROR;
