@@ -80,8 +80,10 @@ private:
                        bool& bNoOperand);
     int CompileName(Operand& operand, int& nDepth, bool bFirstOperand);
     int CompileArgumentList(COperandList& args, bool bDropEmpty);
-    int CompileReference(ExprNode*& pNode, int& nDepth);
+    // The token has been looked up already: it is entry nIndex of list nListKind.
+    int CompileReference(ExprNode*& pNode, int& nDepth, uint32_t nListKind, int nIndex);
     int CompileCall(Operand& result, int& nDepth);
+    int CompileCall(Operand& result, int& nDepth, int nFunction);
     int InsertAutoVariable(ExprNode* pCallNode);
     int CompileDrawStatement();
 

@@ -45,10 +45,10 @@ std::string FormatParamValue(float fValue) {
 
 CFormulaSymbols::CFormulaSymbols() {
     BuildKeywordTables();
-    // Most formulas name fewer than 16 literals; room reserved up front spares copying
+    // Most formulas name fewer than 20 literals; room reserved up front spares copying
     // every slot while the list grows. Kept under 1 KB: a larger request makes the
     // allocator sweep every small block the previous parse freed.
-    m_vecLiterals.reserve(16);
+    m_vecLiterals.reserve(20);
 }
 
 bool CFormulaSymbols::LookupName(const std::string& strName, int* pId) const {

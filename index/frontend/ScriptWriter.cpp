@@ -43,6 +43,7 @@ bool CScriptWriter::Write(const std::vector<int>& vecTokens, const std::vector<i
                           const std::vector<int>& vecSlots, ScriptSource* pSource) {
     m_pTokens = &vecTokens;
     m_pPositions = &vecPositions;
+    m_pTables = &GetKeywordTables();
     m_vecFieldNames.clear();
     m_strMessage.clear();
     m_nMessagePosition = 0;
@@ -172,7 +173,7 @@ void CScriptWriter::AppendTokens(size_t nBegin, size_t nEnd, std::string& strOut
 
 void CScriptWriter::AppendToken(size_t nIndex, std::string& strOut, EMode eMode) {
     const int nId = (*m_pTokens)[nIndex];
-    const std::string& strSpelling = GetKeywordTables().GetTokenSpelling(nId);
+    const std::string& strSpelling = m_pTables->GetTokenSpelling(nId);
     if (!strSpelling.empty()) {
         strOut += strSpelling;
         if (eMode == EMode::Check && nId >= kTokenDataFieldFirst && nId <= kTokenDataFieldLast)
