@@ -347,6 +347,7 @@ void CKeywordTables::Clear() {
     m_vecSpellings.clear();
     m_vecSpellingSlots.clear();
     m_bSpellingsBeyondIndex = false;
+    m_vecArities.clear();
     std::memset(m_arrCharClasses, kCharClassName, sizeof(m_arrCharClasses));
 }
 
@@ -422,7 +423,25 @@ const std::string& CKeywordTables::GetDrawSpelling(int nId) const {
     return pFound ? *pFound : EmptyText();
 }
 
+template <typename Row, size_t N>
+constexpr bool AritiesAreCounts(const Row (&arrRows)[N]) {
+    for (const Row& row : arrRows) {
+        if (row.m_nArity < 0) return false;
+    }
+    return true;
+}
+static_assert(AritiesAreCounts(kFunctionRows) && AritiesAreCounts(kDrawFunctionRows),
+              "no argument count can be mistaken for the mark of none");
+
 void CKeywordTables::BuildIndexes() {
+    // Every function id lies below kTokenVariableBase (the static_assert below); ids
+    // beyond the vector are still asked of the map.
+    m_vecArities.assign(static_cast<size_t>(kTokenVariableBase), kNoArity);
+    for (const auto& entry : m_mapFunctionArity) {
+        if (entry.first >= 0 && entry.first < kTokenVariableBase) {
+            m_vecArities[static_cast<size_t>(entry.first)] = entry.second;
+        }
+    }
     m_mapKeywordIndex.reserve(m_mapKeywordIds.size());
     for (const auto& entry : m_mapKeywordIds) m_mapKeywordIndex.emplace(entry.first, entry.second);
     // Only keyword ids have spellings; per-formula ids start at kTokenVariableBase.
@@ -441,6 +460,12 @@ void CKeywordTables::BuildIndexes() {
 }
 
 bool CKeywordTables::FindFunctionArity(int nId, int* pArity) const {
+    if (nId >= 0 && static_cast<size_t>(nId) < m_vecArities.size()) {
+        const int nArity = m_vecArities[static_cast<size_t>(nId)];
+        if (nArity == kNoArity) return false;
+        if (pArity != nullptr) *pArity = nArity;
+        return true;
+    }
     const int* pFound = FindEntry(m_mapFunctionArity, nId);
     if (pFound == nullptr) return false;
     if (pArity != nullptr) *pArity = *pFound;

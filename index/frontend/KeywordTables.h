@@ -74,6 +74,9 @@ private:
     std::vector<const std::string*> m_vecSpellings;
     std::vector<uint16_t> m_vecSpellingSlots;
     bool m_bSpellingsBeyondIndex = false;
+    // Argument counts by id, kNoArity where the map has none.
+    static constexpr int kNoArity = -0x7FFF;
+    std::vector<int> m_vecArities;
 };
 
 // Builds the process-wide tables on the first call; later calls return at once.
