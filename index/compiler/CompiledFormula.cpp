@@ -81,6 +81,11 @@ ExprNode* AllocateNode(uint32_t nKind, uint32_t nArgs) {
 
 void ReleaseNode(ExprNode* pNode) {
     if (pNode == nullptr) return;
+    // Most trees are shallow and narrow: their pending nodes fit on the stack, and
+    // only a wide or deep one needs the heap list as well.
+    constexpr size_t INLINE_PENDING = 16;
+    ExprNode* arrPending[INLINE_PENDING];
+    size_t nInline = 0;
     std::vector<ExprNode*> vecPending;
     ExprNode* pCurrent = pNode;
     try {
@@ -88,8 +93,14 @@ void ReleaseNode(ExprNode* pNode) {
             for (uint32_t i = 0; i < pCurrent->nArgs; ++i) {
                 if (pCurrent->pTypes[i] != OperandType::Node) continue;
                 ExprNode* pChild = ReadNodePointer(pCurrent->pValues[i]);
-                if (pChild != nullptr) vecPending.push_back(pChild);
-                // Detached only once it is safely on the list, so a failed push
+                if (pChild != nullptr) {
+                    if (nInline < INLINE_PENDING) {
+                        arrPending[nInline++] = pChild;
+                    } else {
+                        vecPending.push_back(pChild);
+                    }
+                }
+                // Detached only once it is safely on a list, so a failed push
                 // leaves it reachable from pCurrent for the fallback below.
                 pCurrent->pTypes[i] = OperandType::Empty;
             }
@@ -98,10 +109,13 @@ void ReleaseNode(ExprNode* pNode) {
             if (!vecPending.empty()) {
                 pCurrent = vecPending.back();
                 vecPending.pop_back();
+            } else if (nInline > 0) {
+                pCurrent = arrPending[--nInline];
             }
         }
     } catch (...) {
         ReleaseNodeRecursively(pCurrent);
+        for (size_t i = 0; i < nInline; ++i) ReleaseNodeRecursively(arrPending[i]);
         for (ExprNode* pLeft : vecPending) ReleaseNodeRecursively(pLeft);
     }
 }
