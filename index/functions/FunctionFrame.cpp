@@ -12,17 +12,6 @@
 #include "index/functions/SeriesStore.h"
 #include "index/functions/ValueConventions.h"
 
-CFunctionFrame::CFunctionFrame(const ExprNode* pNode, double* pOut, EvalContext* pContext,
-                               int nBarOffset)
-    : m_pNode(pNode),
-      m_pOut(pOut),
-      m_pContext(pContext),
-      m_nBarOffset(nBarOffset),
-      m_nBar(0),
-      m_nStatus(EVAL_ERROR),
-      m_nOwnElement(-1),
-      m_pOwnSeries(nullptr) {}
-
 bool CFunctionFrame::EvaluateArgFully(int nElement, int nBarOffset, double& dValue) {
     dValue = INVALID_VALUE;
     const int nStatus = EvaluateOperand(m_pContext, m_pNode->pTypes[nElement],

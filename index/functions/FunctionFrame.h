@@ -139,6 +139,17 @@ private:
 // The steps every body takes at every bar are defined here, so that they are
 // compiled into the bodies.
 
+inline CFunctionFrame::CFunctionFrame(const ExprNode* pNode, double* pOut, EvalContext* pContext,
+                                      int nBarOffset)
+    : m_pNode(pNode),
+      m_pOut(pOut),
+      m_pContext(pContext),
+      m_nBarOffset(nBarOffset),
+      m_nBar(0),
+      m_nStatus(EVAL_ERROR),
+      m_nOwnElement(-1),
+      m_pOwnSeries(nullptr) {}
+
 inline bool CFunctionFrame::Check(int nElements, bool bAtLeast) {
     m_nStatus = EVAL_ERROR;
     if (m_pNode == nullptr || m_pOut == nullptr || m_pContext == nullptr ||
@@ -301,7 +312,14 @@ public:
         }
         for (; i < m_nValues; ++i) pLast[1 + i] = UNCOMPUTED_VALUE;
     }
-    void Store(double dValue) { Store({dValue}); }
+    // The same for one value, which most window functions keep: no list to walk.
+    void Store(double dValue) {
+        if (m_pBuffer == nullptr) return;
+        double* pLast = m_pBuffer + m_nValues + 1;
+        pLast[0] = static_cast<double>(m_nBar);
+        pLast[1] = dValue;
+        for (int i = 1; i < m_nValues; ++i) pLast[1 + i] = UNCOMPUTED_VALUE;
+    }
 
 private:
     static bool IsStoredBar(double dStored, int64_t nBar) {
