@@ -122,7 +122,14 @@ private:
 
     bool Check(int nElements, bool bAtLeast);
     bool EvaluateArgFully(int nElement, int nBarOffset, double& dValue);
-    bool ResolveOwnSeries(int nElement, double*& pSeries);
+    bool ResolveOwnSeries(int nElement, double*& pSeries) {
+        if (m_pOwnSeries != nullptr && nElement == m_nOwnElement) {
+            pSeries = m_pOwnSeries;
+            return true;
+        }
+        return ResolveOwnSeriesFully(nElement, pSeries);
+    }
+    bool ResolveOwnSeriesFully(int nElement, double*& pSeries);
 
     const ExprNode* m_pNode;
     double* m_pOut;
@@ -227,6 +234,28 @@ inline double* CFunctionFrame::GetStateBuffer(int nElement, int nLength, bool bS
         m_pContext->pStore->GetSeries(SERIES_KIND_STATE, static_cast<int>(nSlot), nLength);
     if (pBuffer == nullptr) Reject();
     return pBuffer;
+}
+
+inline bool CFunctionFrame::ReadOwnResult(int nElement, int64_t nBack, double& dValue) {
+    double* pSeries = nullptr;
+    if (!ResolveOwnSeries(nElement, pSeries)) return false;
+    const int64_t nAtBar = static_cast<int64_t>(m_nBar) - nBack;
+    if (nAtBar < 0) {
+        dValue = INVALID_VALUE;
+    } else if (nAtBar >= m_pContext->pStore->GetBarCount()) {
+        dValue = UNCOMPUTED_VALUE;
+    } else {
+        dValue = pSeries[nAtBar];
+    }
+    return true;
+}
+
+inline int CFunctionFrame::ReturnOwn(int nElement, double dValue) {
+    double* pSeries = nullptr;
+    if (!ResolveOwnSeries(nElement, pSeries)) return Status();
+    const int64_t nPos = static_cast<int64_t>(m_pContext->nBar) - m_nBarOffset;
+    if (nPos >= 0 && nPos < m_pContext->pStore->GetBarCount()) pSeries[nPos] = dValue;
+    return Return(dValue);
 }
 
 inline std::vector<double>* CFunctionFrame::GetStateWorkspace(int nElement) {
