@@ -272,13 +272,17 @@ int CScriptCompiler::CompileAssignmentTarget(Statement& statement) {
     if (FindName(m_vecParamNames, m_strToken) >= 0 || FindName(m_vecFieldNames, m_strToken) >= 0) {
         return COMPILE_ERROR;
     }
-    if (FindName(m_vecOutputNames, m_strToken) < 0 &&
-        FindName(m_vecVariableNames, m_strToken) < 0) {
-        return COMPILE_NOT_ASSIGNMENT;
+    // In the order of FindSeriesName, which would find the same.
+    uint32_t nListKind = RefListKind::Output;
+    int nIndex = FindName(m_vecOutputNames, m_strToken);
+    if (nIndex < 0) {
+        nListKind = RefListKind::Variable;
+        nIndex = FindName(m_vecVariableNames, m_strToken);
     }
+    if (nIndex < 0) return COMPILE_NOT_ASSIGNMENT;
     ExprNode* pNode = nullptr;
     int nDepth = 0;
-    if (CompileReference(pNode, nDepth) != COMPILE_OK) return COMPILE_ERROR;
+    if (CompileReference(pNode, nDepth, nListKind, nIndex) != COMPILE_OK) return COMPILE_ERROR;
     NodeHolder pTarget(pNode);
     if (m_cCur != '=') return COMPILE_NOT_ASSIGNMENT;
     // A statement assigns a whole series. A written subscript must be the plain 0
@@ -305,11 +309,12 @@ int CScriptCompiler::CompileExpression(Operand& result, int& nDepth) {
     SkipBlanks();
 
     COperandList operands;
-    std::vector<int> vecOperators;  // codes of strictly rising level, so never long
+    // Codes of strictly rising level: never more than there are levels.
+    int arrOperators[SCRIPT_OPERATOR_LEVELS];
+    int nOperators = 0;
     // Pops the top operator into a node over the two top operands.
-    const auto ReduceTop = [&operands, &vecOperators]() {
-        const int nTop = vecOperators.back();
-        vecOperators.pop_back();
+    const auto ReduceTop = [&operands, &arrOperators, &nOperators]() {
+        const int nTop = arrOperators[--nOperators];
         return operands.CombineTop(kScriptOperators[nTop].nNodeKind, MAX_EXPRESSION_DEPTH);
     };
     for (bool bFirstOperand = true;; bFirstOperand = false) {
@@ -324,14 +329,14 @@ int CScriptCompiler::CompileExpression(Operand& result, int& nDepth) {
 
         const int nCode = ReadOperator();
         if (nCode == 0) return COMPILE_ERROR;
-        while (!vecOperators.empty() &&
-               kScriptOperators[vecOperators.back()].nLevel >= kScriptOperators[nCode].nLevel) {
+        while (nOperators > 0 && kScriptOperators[arrOperators[nOperators - 1]].nLevel >=
+                                     kScriptOperators[nCode].nLevel) {
             if (ReduceTop() != COMPILE_OK) return COMPILE_ERROR;
         }
-        vecOperators.push_back(nCode);
+        arrOperators[nOperators++] = nCode;
         SkipBlanks();
     }
-    while (!vecOperators.empty()) {
+    while (nOperators > 0) {
         if (ReduceTop() != COMPILE_OK) return COMPILE_ERROR;
     }
     if (operands.Size() != 1) return COMPILE_ERROR;
@@ -394,7 +399,9 @@ int CScriptCompiler::CompileName(Operand& operand, int& nDepth, bool bFirstOpera
     int nListIndex = -1;
     if (FindSeriesName(m_strToken, nListKind, nListIndex)) {
         ExprNode* pNode = nullptr;
-        if (CompileReference(pNode, nDepth) != COMPILE_OK) return COMPILE_ERROR;
+        if (CompileReference(pNode, nDepth, nListKind, nListIndex) != COMPILE_OK) {
+            return COMPILE_ERROR;
+        }
         NodeHolder pRef(pNode);
         operand = MakeOperand(OperandType::Reference, AppendNode(CurrentRefList(), pRef));
         if (IsVolatileSeries(nListKind, nListIndex)) m_bVolatile = true;
@@ -409,7 +416,7 @@ int CScriptCompiler::CompileName(Operand& operand, int& nDepth, bool bFirstOpera
         if (m_bDrawMode || !bFirstOperand) return COMPILE_ERROR;
         return CompileDrawStatement() == COMPILE_OK ? COMPILE_DRAW_STATEMENT : COMPILE_ERROR;
     }
-    const int nStatus = CompileCall(operand, nDepth);
+    const int nStatus = CompileCall(operand, nDepth, nFunction);
     if (nStatus == COMPILE_OK && FunctionIsVolatile(nFunction)) m_bVolatile = true;
     return nStatus;
 }
@@ -436,12 +443,10 @@ int CScriptCompiler::CompileArgumentList(COperandList& args, bool bDropEmpty) {
 }
 
 // reference := series ['[' expression ']'] ['(' expression { ',' expression } ')']
-int CScriptCompiler::CompileReference(ExprNode*& pNode, int& nDepth) {
+int CScriptCompiler::CompileReference(ExprNode*& pNode, int& nDepth, uint32_t nListKind,
+                                      int nIndex) {
     pNode = nullptr;
     nDepth = 0;
-    uint32_t nListKind = 0;
-    int nIndex = -1;
-    if (!FindSeriesName(m_strToken, nListKind, nIndex)) return COMPILE_ERROR;
     COperandList args;
     args.Push(MakeOperand(nListKind, nIndex), 0);
     SkipBlanks();
@@ -486,9 +491,12 @@ int CScriptCompiler::CompileReference(ExprNode*& pNode, int& nDepth) {
 
 // call := function ['(' [expression] { ',' expression } ')']
 int CScriptCompiler::CompileCall(Operand& result, int& nDepth) {
+    return CompileCall(result, nDepth, FindFunctionByName(m_strToken));
+}
+
+int CScriptCompiler::CompileCall(Operand& result, int& nDepth, int nFunction) {
     result = Operand();
     nDepth = 0;
-    const int nFunction = FindFunctionByName(m_strToken);
     const FunctionDescriptor* pEntry = GetFunctionDescriptor(nFunction);
     if (pEntry == nullptr) return COMPILE_ERROR;
     if (pEntry->nFlags & FF_LONG_HISTORY) m_pInfo->m_bLongHistory = true;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "index/compiler/CompiledFormula.h"
+#include "index/compiler/ScriptCharsets.h"
 #include "index/compiler/ScriptSource.h"
 
 // Deepest expression tree, and deepest nesting of parentheses, calls and subscripts,
@@ -58,9 +59,9 @@ private:
 
     // Scanner. Character classes of the script: names take ASCII letters, "_", "."
     // and every byte from 0x80 up (names in the client's code page), then digits.
-    static bool IsIdentifierChar(char c);
-    static bool IsDigitChar(char c);
-    static bool IsOperatorChar(char c);
+    static bool IsIdentifierChar(char c) { return HasScriptCharClass(c, SCRIPT_CHAR_NAME); }
+    static bool IsDigitChar(char c) { return HasScriptCharClass(c, SCRIPT_CHAR_DIGIT); }
+    static bool IsOperatorChar(char c) { return HasScriptCharClass(c, SCRIPT_CHAR_OPERATOR); }
     bool SkipBlanks();
     bool ReadIdentifier();
     int ReadOperator();
@@ -79,8 +80,10 @@ private:
                        bool& bNoOperand);
     int CompileName(Operand& operand, int& nDepth, bool bFirstOperand);
     int CompileArgumentList(COperandList& args, bool bDropEmpty);
-    int CompileReference(ExprNode*& pNode, int& nDepth);
+    // The token has been looked up already: it is entry nIndex of list nListKind.
+    int CompileReference(ExprNode*& pNode, int& nDepth, uint32_t nListKind, int nIndex);
     int CompileCall(Operand& result, int& nDepth);
+    int CompileCall(Operand& result, int& nDepth, int nFunction);
     int InsertAutoVariable(ExprNode* pCallNode);
     int CompileDrawStatement();
 

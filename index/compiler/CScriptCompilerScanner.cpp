@@ -12,7 +12,7 @@
 namespace {
 
 bool IsBlank(char c) {
-    return IsInScriptCharset(kScriptBlanks, c);
+    return HasScriptCharClass(c, SCRIPT_CHAR_BLANK);
 }
 
 void ReplaceAll(std::string& strText, const std::string& strFrom, const std::string& strTo) {
@@ -45,21 +45,6 @@ void RewriteEscapes(std::string& strText) {
 }
 
 }  // namespace
-
-bool CScriptCompiler::IsIdentifierChar(char c) {
-    return static_cast<unsigned char>(c) >= 0x80 || IsInScriptCharset(kScriptLetters, c) ||
-           IsInScriptCharset(kScriptExtraNameChars, c);
-}
-
-bool CScriptCompiler::IsDigitChar(char c) {
-    return IsInScriptCharset(kScriptDigits, c);
-}
-
-bool CScriptCompiler::IsOperatorChar(char c) {
-    return IsInScriptCharset(kScriptArithmeticOperators, c) ||
-           IsInScriptCharset(kScriptComparisonOperators, c) ||
-           IsInScriptCharset(kScriptLogicalOperators, c);
-}
 
 bool CScriptCompiler::SkipBlanks() {
     while (m_nPos < m_nLength) {

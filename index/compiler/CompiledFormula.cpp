@@ -5,10 +5,33 @@
 
 namespace {
 
+// A node and its two argument arrays live in one block, the arrays right behind the
+// node: a parse builds a few hundred nodes, and three allocations each were a good
+// part of its cost. Only an argument inserted later moves the arrays out of it.
+constexpr size_t NodeBlockSize(uint32_t nArgs) {
+    return sizeof(ExprNode) + nArgs * (sizeof(int64_t) + sizeof(uint32_t));
+}
+static_assert(sizeof(ExprNode) % alignof(int64_t) == 0, "the values follow the node aligned");
+
+int64_t* BlockValues(ExprNode* pNode) {
+    return reinterpret_cast<int64_t*>(reinterpret_cast<char*>(pNode) + sizeof(ExprNode));
+}
+
+uint32_t* BlockTypes(ExprNode* pNode, uint32_t nArgs) {
+    return reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(BlockValues(pNode)) +
+                                       nArgs * sizeof(int64_t));
+}
+
+// Arrays outside the block were made by InsertNodeArgument, both in one allocation
+// of values followed by types.
+bool HasBlockArrays(ExprNode* pNode) {
+    return pNode->pValues == nullptr || pNode->pValues == BlockValues(pNode);
+}
+
 void FreeNodeStorage(ExprNode* pNode) {
-    delete[] pNode->pTypes;
-    delete[] pNode->pValues;
-    delete pNode;
+    if (!HasBlockArrays(pNode)) ::operator delete(pNode->pValues);
+    pNode->~ExprNode();
+    ::operator delete(pNode);
 }
 
 // Only used when the work list of ReleaseNode cannot grow: releasing must still
@@ -46,21 +69,23 @@ CCalculateInfo::~CCalculateInfo() {
 
 ExprNode* AllocateNode(uint32_t nKind, uint32_t nArgs) {
     if (nArgs > MAX_NODE_ARGUMENTS) return nullptr;
-    ExprNode* pNode = new (std::nothrow) ExprNode{nKind, nArgs, nullptr, nullptr};
-    if (pNode == nullptr) return nullptr;
+    void* pBlock = ::operator new(NodeBlockSize(nArgs), std::nothrow);
+    if (pBlock == nullptr) return nullptr;
+    ExprNode* pNode = new (pBlock) ExprNode{nKind, nArgs, nullptr, nullptr};
     if (nArgs == 0) return pNode;
-    // Value-initialised: every argument starts as (Empty, 0).
-    pNode->pValues = new (std::nothrow) int64_t[nArgs]();
-    pNode->pTypes = new (std::nothrow) uint32_t[nArgs]();
-    if (pNode->pValues == nullptr || pNode->pTypes == nullptr) {
-        FreeNodeStorage(pNode);
-        return nullptr;
-    }
+    // Every argument starts as (Empty, 0).
+    pNode->pValues = new (BlockValues(pNode)) int64_t[nArgs]();
+    pNode->pTypes = new (BlockTypes(pNode, nArgs)) uint32_t[nArgs]();
     return pNode;
 }
 
 void ReleaseNode(ExprNode* pNode) {
     if (pNode == nullptr) return;
+    // Most trees are shallow and narrow: their pending nodes fit on the stack, and
+    // only a wide or deep one needs the heap list as well.
+    constexpr size_t INLINE_PENDING = 16;
+    ExprNode* arrPending[INLINE_PENDING];
+    size_t nInline = 0;
     std::vector<ExprNode*> vecPending;
     ExprNode* pCurrent = pNode;
     try {
@@ -68,8 +93,14 @@ void ReleaseNode(ExprNode* pNode) {
             for (uint32_t i = 0; i < pCurrent->nArgs; ++i) {
                 if (pCurrent->pTypes[i] != OperandType::Node) continue;
                 ExprNode* pChild = ReadNodePointer(pCurrent->pValues[i]);
-                if (pChild != nullptr) vecPending.push_back(pChild);
-                // Detached only once it is safely on the list, so a failed push
+                if (pChild != nullptr) {
+                    if (nInline < INLINE_PENDING) {
+                        arrPending[nInline++] = pChild;
+                    } else {
+                        vecPending.push_back(pChild);
+                    }
+                }
+                // Detached only once it is safely on a list, so a failed push
                 // leaves it reachable from pCurrent for the fallback below.
                 pCurrent->pTypes[i] = OperandType::Empty;
             }
@@ -78,10 +109,13 @@ void ReleaseNode(ExprNode* pNode) {
             if (!vecPending.empty()) {
                 pCurrent = vecPending.back();
                 vecPending.pop_back();
+            } else if (nInline > 0) {
+                pCurrent = arrPending[--nInline];
             }
         }
     } catch (...) {
         ReleaseNodeRecursively(pCurrent);
+        for (size_t i = 0; i < nInline; ++i) ReleaseNodeRecursively(arrPending[i]);
         for (ExprNode* pLeft : vecPending) ReleaseNodeRecursively(pLeft);
     }
 }
@@ -116,13 +150,11 @@ bool InsertNodeArgument(ExprNode* pNode, uint32_t nPos, const Operand& operand) 
         return false;
     }
     const uint32_t nNewCount = pNode->nArgs + 1;
-    int64_t* pValues = new (std::nothrow) int64_t[nNewCount];
-    uint32_t* pTypes = new (std::nothrow) uint32_t[nNewCount];
-    if (pValues == nullptr || pTypes == nullptr) {
-        delete[] pValues;
-        delete[] pTypes;
-        return false;
-    }
+    const size_t nBytes = nNewCount * (sizeof(int64_t) + sizeof(uint32_t));
+    void* pArrays = ::operator new(nBytes, std::nothrow);
+    if (pArrays == nullptr) return false;
+    int64_t* pValues = static_cast<int64_t*>(pArrays);
+    uint32_t* pTypes = reinterpret_cast<uint32_t*>(pValues + nNewCount);
     for (uint32_t i = 0, j = 0; i < nNewCount; ++i) {
         if (i == nPos) {
             pValues[i] = operand.value;
@@ -133,8 +165,7 @@ bool InsertNodeArgument(ExprNode* pNode, uint32_t nPos, const Operand& operand) 
             ++j;
         }
     }
-    delete[] pNode->pValues;
-    delete[] pNode->pTypes;
+    if (!HasBlockArrays(pNode)) ::operator delete(pNode->pValues);
     pNode->pValues = pValues;
     pNode->pTypes = pTypes;
     pNode->nArgs = nNewCount;

@@ -7,14 +7,23 @@ void ReleaseOperandTree(const Operand& operand) {
 }
 
 COperandList::~COperandList() {
-    for (const Entry& entry : m_vecEntries) ReleaseOperandTree(entry.operand);
+    const Entry* pEntries = Entries();
+    for (size_t i = 0; i < m_nSize; ++i) ReleaseOperandTree(pEntries[i].operand);
 }
 
 void COperandList::Push(const Operand& operand, int nDepth) {
+    if (!m_bSpilled && m_nSize < INLINE_ENTRIES) {
+        m_arrInline[m_nSize++] = Entry{operand, nDepth};
+        return;
+    }
     try {
-        // Calls and operators hold a handful of operands: one allocation, not three.
-        if (m_vecEntries.capacity() == 0) m_vecEntries.reserve(4);
+        if (!m_bSpilled) {
+            m_vecEntries.reserve(2 * INLINE_ENTRIES);
+            m_vecEntries.assign(m_arrInline, m_arrInline + m_nSize);
+            m_bSpilled = true;
+        }
         m_vecEntries.push_back(Entry{operand, nDepth});
+        ++m_nSize;
     } catch (...) {
         ReleaseOperandTree(operand);
         throw;
@@ -22,30 +31,33 @@ void COperandList::Push(const Operand& operand, int nDepth) {
 }
 
 Operand COperandList::Pop(int& nDepth) {
-    const Entry entry = m_vecEntries.back();
-    m_vecEntries.pop_back();
+    const Entry entry = Entries()[--m_nSize];
+    if (m_bSpilled) m_vecEntries.pop_back();
     nDepth = entry.nDepth;
     return entry.operand;
 }
 
 int COperandList::MaxDepth() const {
     int nDepth = 0;
-    for (const Entry& entry : m_vecEntries) nDepth = std::max(nDepth, entry.nDepth);
+    const Entry* pEntries = Entries();
+    for (size_t i = 0; i < m_nSize; ++i) nDepth = std::max(nDepth, pEntries[i].nDepth);
     return nDepth;
 }
 
 ExprNode* COperandList::MoveIntoNode(uint32_t nKind) {
-    ExprNode* pNode = AllocateNode(nKind, static_cast<uint32_t>(m_vecEntries.size()));
+    ExprNode* pNode = AllocateNode(nKind, static_cast<uint32_t>(m_nSize));
     if (pNode == nullptr) return nullptr;
-    for (size_t i = 0; i < m_vecEntries.size(); ++i) {
-        SetNodeArgument(pNode, static_cast<uint32_t>(i), m_vecEntries[i].operand);
+    const Entry* pEntries = Entries();
+    for (size_t i = 0; i < m_nSize; ++i) {
+        SetNodeArgument(pNode, static_cast<uint32_t>(i), pEntries[i].operand);
     }
+    m_nSize = 0;
     m_vecEntries.clear();
     return pNode;
 }
 
 int COperandList::CombineTop(uint32_t nKind, int nMaxDepth) {
-    if (m_vecEntries.size() < 2) return COMPILE_ERROR;
+    if (m_nSize < 2) return COMPILE_ERROR;
     int nRightDepth = 0;
     int nLeftDepth = 0;
     const Operand right = Pop(nRightDepth);

@@ -37,8 +37,8 @@ public:
     // Hands the last operand, and its tree, over to the caller.
     Operand Pop(int& nDepth);
 
-    size_t Size() const { return m_vecEntries.size(); }
-    const Operand& At(size_t nIndex) const { return m_vecEntries[nIndex].operand; }
+    size_t Size() const { return m_nSize; }
+    const Operand& At(size_t nIndex) const { return Entries()[nIndex].operand; }
     int MaxDepth() const;
 
     // A node of nKind holding every operand in order; the list is empty afterwards.
@@ -55,5 +55,15 @@ private:
         Operand operand;
         int nDepth;
     };
+    // Calls and operator chains hold a handful of operands: those stay in the list
+    // itself, and only a longer list moves to the heap, for good.
+    static constexpr size_t INLINE_ENTRIES = 6;
+
+    Entry* Entries() { return m_bSpilled ? m_vecEntries.data() : m_arrInline; }
+    const Entry* Entries() const { return m_bSpilled ? m_vecEntries.data() : m_arrInline; }
+
+    Entry m_arrInline[INLINE_ENTRIES];
     std::vector<Entry> m_vecEntries;
+    size_t m_nSize = 0;
+    bool m_bSpilled = false;
 };

@@ -41,6 +41,21 @@ inline constexpr int SCRIPT_OPERATOR_COUNT = 13;
 static_assert(sizeof kScriptOperators / sizeof kScriptOperators[0] == SCRIPT_OPERATOR_COUNT + 1,
               "one row per operator code, plus the empty code 0");
 
+// Levels run from 1 to this; an operator stack of strictly rising levels never holds
+// more entries.
+inline constexpr int SCRIPT_OPERATOR_LEVELS = 5;
+
+constexpr bool OperatorLevelsFit() {
+    for (int nCode = 1; nCode <= SCRIPT_OPERATOR_COUNT; ++nCode) {
+        if (kScriptOperators[nCode].nLevel < 1 ||
+            kScriptOperators[nCode].nLevel > SCRIPT_OPERATOR_LEVELS) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(OperatorLevelsFit(), "the operator stack is sized by the levels");
+
 // The code of an operator text, 0 when the text is none of them.
 constexpr int FindScriptOperator(std::string_view strText) {
     for (int nCode = 1; nCode <= SCRIPT_OPERATOR_COUNT; ++nCode) {

@@ -68,9 +68,13 @@ void CFormulaStatement::Clear() {
 
 CFormulaLexer::CFormulaLexer(CFormulaSymbols* pSymbols) : m_pSymbols(pSymbols) {
     BuildKeywordTables();
+    m_pTables = &GetKeywordTables();
 }
 
 void CFormulaLexer::Load(const std::string& strText) {
+    // Asked again for every text: a build that failed for want of memory may have
+    // succeeded since.
+    m_pTables = &GetKeywordTables();
     m_strText.clear();
     m_bSignsInserted = false;
     m_nNextStart = 0;
@@ -113,7 +117,7 @@ void CFormulaLexer::InsertUnarySigns() {
             strSigned.push_back('0');
         }
         strSigned.push_back(c);
-        if (GetKeywordTables().GetCharClass(static_cast<unsigned char>(c)) != kCharClassBlank) {
+        if (m_pTables->GetCharClass(static_cast<unsigned char>(c)) != kCharClassBlank) {
             cPrevious = static_cast<unsigned char>(c);
             bHavePrevious = true;
         }
@@ -345,7 +349,7 @@ int CFormulaLexer::ReadOperator(CFormulaStatement& statement, int nPos, int nEnd
             break;
     }
     int nId = 0;
-    if (!GetKeywordTables().FindKeywordId(std::string(1, m_strText[nPos]), &nId)) {
+    if (!m_pTables->FindKeywordId(std::string_view(&m_strText[nPos], 1), &nId)) {
         Fail(statement, kErrorIllegalCharacter, nPos);
         return nEnd;
     }
@@ -379,7 +383,7 @@ int CFormulaLexer::ReadComparison(CFormulaStatement& statement, int nPos, int nE
         return nEnd;
     }
     int nId = 0;
-    if (!GetKeywordTables().FindKeywordId(strOperator, &nId)) {
+    if (!m_pTables->FindKeywordId(strOperator, &nId)) {
         Fail(statement, kErrorIllegalCharacter, nPos);
         return nEnd;
     }
@@ -399,7 +403,8 @@ int CFormulaLexer::ReadLogical(CFormulaStatement& statement, int nPos, int nEnd)
     int nStop = nPos;
     while (nStop < nEnd && CharClassAt(nStop) == kCharClassOperator) ++nStop;
     int nId = 0;
-    if (nStop - nPos != 2 || !GetKeywordTables().FindKeywordId(m_strText.substr(nPos, 2), &nId)) {
+    if (nStop - nPos != 2 ||
+        !m_pTables->FindKeywordId(std::string_view(m_strText).substr(nPos, 2), &nId)) {
         Fail(statement, kErrorSingleLogical, nPos);
         return nEnd;
     }
@@ -453,7 +458,7 @@ void CFormulaLexer::AddToken(CFormulaStatement& statement, int nId, int nPos) {
 }
 
 int CFormulaLexer::CharClassAt(int nPos) const {
-    return GetKeywordTables().GetCharClass(static_cast<unsigned char>(m_strText[nPos]));
+    return m_pTables->GetCharClass(static_cast<unsigned char>(m_strText[nPos]));
 }
 
 int CFormulaLexer::SkipBlanks(int nPos, int nEnd) const {

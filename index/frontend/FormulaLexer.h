@@ -22,6 +22,8 @@
 #include "index/frontend/FormulaError.h"
 #include "index/frontend/FormulaSymbols.h"
 
+class CKeywordTables;
+
 // One statement as read: its tokens and where each starts, relative to the
 // statement's first character in the normalised text.
 struct CFormulaStatement {
@@ -94,6 +96,7 @@ private:
               const std::string& strText = std::string());
 
     CFormulaSymbols* m_pSymbols;
+    const CKeywordTables* m_pTables = nullptr;
     std::string m_strText;
     bool m_bSignsInserted = false;
     int m_nNextStart = 0;  // where the next statement begins

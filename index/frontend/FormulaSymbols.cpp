@@ -45,9 +45,10 @@ std::string FormatParamValue(float fValue) {
 
 CFormulaSymbols::CFormulaSymbols() {
     BuildKeywordTables();
-    // A formula names a few dozen literals at most; room reserved up front spares
-    // copying every slot each time the list grows.
-    m_vecLiterals.reserve(64);
+    // Most formulas name fewer than 20 literals; room reserved up front spares copying
+    // every slot while the list grows. Kept under 1 KB: a larger request makes the
+    // allocator sweep every small block the previous parse freed.
+    m_vecLiterals.reserve(20);
 }
 
 bool CFormulaSymbols::LookupName(const std::string& strName, int* pId) const {

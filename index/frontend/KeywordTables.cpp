@@ -343,6 +343,11 @@ void CKeywordTables::Clear() {
     m_mapFunctionArity.clear();
     m_setDrawFunctions.clear();
     m_mapCharClasses.clear();
+    m_mapKeywordIndex.clear();
+    m_vecSpellings.clear();
+    m_vecSpellingSlots.clear();
+    m_bSpellingsBeyondIndex = false;
+    m_vecArities.clear();
     std::memset(m_arrCharClasses, kCharClassName, sizeof(m_arrCharClasses));
 }
 
@@ -380,6 +385,7 @@ void CKeywordTables::Fill() {
         m_mapFunctionArity.emplace(row.m_nId, row.m_nArity);
         m_setDrawFunctions.insert(row.m_nId);
     }
+    BuildIndexes();
     for (const CCharClassRow& row : kCharClassRows) {
         for (const char* p = row.m_pszChars; *p != '\0'; ++p) {
             if (m_mapCharClasses.emplace(std::string(1, *p), row.m_nClass).second) {
@@ -390,16 +396,21 @@ void CKeywordTables::Fill() {
     }
 }
 
-bool CKeywordTables::FindKeywordId(const std::string& strText, int* pId) const {
-    const int* pFound = FindEntry(m_mapKeywordIds, strText);
-    if (pFound == nullptr) return false;
-    if (pId != nullptr) *pId = *pFound;
+bool CKeywordTables::FindKeywordId(std::string_view strText, int* pId) const {
+    const auto it = m_mapKeywordIndex.find(strText);
+    if (it == m_mapKeywordIndex.end()) return false;
+    if (pId != nullptr) *pId = it->second;
     return true;
 }
 
 const std::string& CKeywordTables::GetTokenSpelling(int nId) const {
-    const std::string* pFound = FindEntry(m_mapTokenSpelling, nId);
-    return pFound ? *pFound : EmptyText();
+    if (nId < 0 || static_cast<size_t>(nId) >= m_vecSpellingSlots.size()) {
+        if (!m_bSpellingsBeyondIndex) return EmptyText();
+        const std::string* pFound = FindEntry(m_mapTokenSpelling, nId);
+        return pFound ? *pFound : EmptyText();
+    }
+    const uint16_t nSlot = m_vecSpellingSlots[static_cast<size_t>(nId)];
+    return nSlot == 0 ? EmptyText() : *m_vecSpellings[nSlot - 1u];
 }
 
 const std::string& CKeywordTables::GetFieldSpelling(int nId) const {
@@ -412,7 +423,49 @@ const std::string& CKeywordTables::GetDrawSpelling(int nId) const {
     return pFound ? *pFound : EmptyText();
 }
 
+template <typename Row, size_t N>
+constexpr bool AritiesAreCounts(const Row (&arrRows)[N]) {
+    for (const Row& row : arrRows) {
+        if (row.m_nArity < 0) return false;
+    }
+    return true;
+}
+static_assert(AritiesAreCounts(kFunctionRows) && AritiesAreCounts(kDrawFunctionRows),
+              "no argument count can be mistaken for the mark of none");
+
+void CKeywordTables::BuildIndexes() {
+    // Every function id lies below kTokenVariableBase (the static_assert below); ids
+    // beyond the vector are still asked of the map.
+    m_vecArities.assign(static_cast<size_t>(kTokenVariableBase), kNoArity);
+    for (const auto& entry : m_mapFunctionArity) {
+        if (entry.first >= 0 && entry.first < kTokenVariableBase) {
+            m_vecArities[static_cast<size_t>(entry.first)] = entry.second;
+        }
+    }
+    m_mapKeywordIndex.reserve(m_mapKeywordIds.size());
+    for (const auto& entry : m_mapKeywordIds) m_mapKeywordIndex.emplace(entry.first, entry.second);
+    // Only keyword ids have spellings; per-formula ids start at kTokenVariableBase.
+    static_assert(kTokenVariableBase > kTokenDataFieldLast, "keyword ids come first");
+    m_vecSpellingSlots.assign(static_cast<size_t>(kTokenVariableBase), 0);
+    m_vecSpellings.reserve(m_mapTokenSpelling.size());
+    for (const auto& entry : m_mapTokenSpelling) {
+        if (entry.first < 0 || entry.first >= kTokenVariableBase) {
+            m_bSpellingsBeyondIndex = true;  // left to the map
+            continue;
+        }
+        m_vecSpellings.push_back(&entry.second);
+        m_vecSpellingSlots[static_cast<size_t>(entry.first)] =
+            static_cast<uint16_t>(m_vecSpellings.size());
+    }
+}
+
 bool CKeywordTables::FindFunctionArity(int nId, int* pArity) const {
+    if (nId >= 0 && static_cast<size_t>(nId) < m_vecArities.size()) {
+        const int nArity = m_vecArities[static_cast<size_t>(nId)];
+        if (nArity == kNoArity) return false;
+        if (pArity != nullptr) *pArity = nArity;
+        return true;
+    }
     const int* pFound = FindEntry(m_mapFunctionArity, nId);
     if (pFound == nullptr) return false;
     if (pArity != nullptr) *pArity = *pFound;

@@ -5,9 +5,13 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "index/frontend/TokenIds.h"
 
@@ -29,7 +33,7 @@ public:
     void Fill();
 
     // text -> token id; false for a text that is no keyword.
-    bool FindKeywordId(const std::string& strText, int* pId) const;
+    bool FindKeywordId(std::string_view strText, int* pId) const;
     // id -> spelling; the empty text when the id has none.
     const std::string& GetTokenSpelling(int nId) const;
     const std::string& GetFieldSpelling(int nId) const;
@@ -49,6 +53,7 @@ public:
 
 private:
     void Clear();
+    void BuildIndexes();
     template <typename Row, size_t N>
     void InsertKeywords(const Row (&arrRows)[N]);
 
@@ -61,6 +66,17 @@ private:
     std::map<std::string, int> m_mapCharClasses;
     // Byte-indexed copy of m_mapCharClasses: the lexer asks once per character.
     unsigned char m_arrCharClasses[256];
+    // Copies of the two maps that every token and every name of a formula is looked
+    // up in, made by Fill: keyword texts hashed (the keys view the map's own
+    // strings), and for every id below the per-formula blocks the position of its
+    // spelling in m_vecSpellings plus one, 0 for none.
+    std::unordered_map<std::string_view, int> m_mapKeywordIndex;
+    std::vector<const std::string*> m_vecSpellings;
+    std::vector<uint16_t> m_vecSpellingSlots;
+    bool m_bSpellingsBeyondIndex = false;
+    // Argument counts by id, kNoArity where the map has none.
+    static constexpr int kNoArity = -0x7FFF;
+    std::vector<int> m_vecArities;
 };
 
 // Builds the process-wide tables on the first call; later calls return at once.

@@ -20,6 +20,12 @@ constexpr const char* kPlaceholderColour = "RGB(254,254,254)";
 
 constexpr const char* kStatementEnd = ";\r\n";
 
+// Sizes the script texts up front: most token spellings are a few characters, and
+// an output's drawing line such as ".curveline(ma5,RGB(254,254,254),1);" about 40.
+// Only a guess: a longer text still grows as it needs.
+constexpr size_t kReservePerToken = 6;
+constexpr size_t kReserveForDrawing = 48;
+
 // Index of the ')' that closes the '(' at nOpen, or nEnd when there is none.
 size_t FindClosingParen(const std::vector<int>& vecTokens, size_t nOpen, size_t nEnd) {
     int nDepth = 0;
@@ -43,6 +49,7 @@ bool CScriptWriter::Write(const std::vector<int>& vecTokens, const std::vector<i
                           const std::vector<int>& vecSlots, ScriptSource* pSource) {
     m_pTokens = &vecTokens;
     m_pPositions = &vecPositions;
+    m_pTables = &GetKeywordTables();
     m_vecFieldNames.clear();
     m_strMessage.clear();
     m_nMessagePosition = 0;
@@ -67,6 +74,7 @@ bool CScriptWriter::Write(const std::vector<int>& vecTokens, const std::vector<i
     if (!m_strMessage.empty()) return false;
 
     std::string strScript;
+    strScript.reserve(kReservePerToken * vecTokens.size() + kReserveForDrawing * vecRanges.size());
     for (size_t k = 0; k < vecRanges.size(); ++k) {
         strScript += WriteStatement(vecRanges[k], SlotOf(k), EMode::Script);
     }
@@ -93,6 +101,9 @@ std::string CScriptWriter::WriteStatement(const CRange& range, int nSlot, EMode 
         return WriteDrawingCall(range, nSlot, eMode);
     }
     std::string strText;
+    // Room for the usual spelling of a token and the drawing line an output adds, so
+    // that the text is allocated once instead of doubling its way up.
+    strText.reserve(kReservePerToken * (range.m_nEnd - range.m_nBegin) + kReserveForDrawing);
     AppendTokens(range.m_nBegin, range.m_nEnd, strText, eMode);
     if (eMode == EMode::Check || strText.empty()) return strText;
     strText += kStatementEnd;
@@ -172,7 +183,7 @@ void CScriptWriter::AppendTokens(size_t nBegin, size_t nEnd, std::string& strOut
 
 void CScriptWriter::AppendToken(size_t nIndex, std::string& strOut, EMode eMode) {
     const int nId = (*m_pTokens)[nIndex];
-    const std::string& strSpelling = GetKeywordTables().GetTokenSpelling(nId);
+    const std::string& strSpelling = m_pTables->GetTokenSpelling(nId);
     if (!strSpelling.empty()) {
         strOut += strSpelling;
         if (eMode == EMode::Check && nId >= kTokenDataFieldFirst && nId <= kTokenDataFieldLast)

@@ -11,6 +11,7 @@
 #include "index/frontend/OutputAttributes.h"
 
 class CFormulaSymbols;
+class CKeywordTables;
 
 // GBK texts of the script writer's messages: "syntax error", and "function not
 // supported" following the spelling of a function that cannot stand where it is.
@@ -58,6 +59,7 @@ private:
     const std::vector<COutputAttributes>* m_pAttributes;
     const std::vector<int>* m_pTokens = nullptr;
     const std::vector<int>* m_pPositions = nullptr;
+    const CKeywordTables* m_pTables = nullptr;  // for the spelling of every token
     std::vector<std::string> m_vecFieldNames;
     int m_nTemporaries = 0;
     std::string m_strMessage;

@@ -12,17 +12,6 @@
 #include "index/functions/SeriesStore.h"
 #include "index/functions/ValueConventions.h"
 
-CFunctionFrame::CFunctionFrame(const ExprNode* pNode, double* pOut, EvalContext* pContext,
-                               int nBarOffset)
-    : m_pNode(pNode),
-      m_pOut(pOut),
-      m_pContext(pContext),
-      m_nBarOffset(nBarOffset),
-      m_nBar(0),
-      m_nStatus(EVAL_ERROR),
-      m_nOwnElement(-1),
-      m_pOwnSeries(nullptr) {}
-
 bool CFunctionFrame::EvaluateArgFully(int nElement, int nBarOffset, double& dValue) {
     dValue = INVALID_VALUE;
     const int nStatus = EvaluateOperand(m_pContext, m_pNode->pTypes[nElement],
@@ -50,11 +39,7 @@ bool CFunctionFrame::ReadBarField(int nFieldId, int64_t nAtBar, double& dValue) 
     return true;
 }
 
-bool CFunctionFrame::ResolveOwnSeries(int nElement, double*& pSeries) {
-    if (m_pOwnSeries != nullptr && nElement == m_nOwnElement) {
-        pSeries = m_pOwnSeries;
-        return true;
-    }
+bool CFunctionFrame::ResolveOwnSeriesFully(int nElement, double*& pSeries) {
     pSeries = nullptr;
     if (ElementType(nElement) != OperandType::Reference || m_pContext->pInfo == nullptr) {
         return Reject();
@@ -93,26 +78,4 @@ bool CFunctionFrame::ResolveOwnSeries(int nElement, double*& pSeries) {
     m_nOwnElement = nElement;
     m_pOwnSeries = pSeries;
     return true;
-}
-
-bool CFunctionFrame::ReadOwnResult(int nElement, int64_t nBack, double& dValue) {
-    double* pSeries = nullptr;
-    if (!ResolveOwnSeries(nElement, pSeries)) return false;
-    const int64_t nAtBar = static_cast<int64_t>(m_nBar) - nBack;
-    if (nAtBar < 0) {
-        dValue = INVALID_VALUE;
-    } else if (nAtBar >= m_pContext->pStore->GetBarCount()) {
-        dValue = UNCOMPUTED_VALUE;
-    } else {
-        dValue = pSeries[nAtBar];
-    }
-    return true;
-}
-
-int CFunctionFrame::ReturnOwn(int nElement, double dValue) {
-    double* pSeries = nullptr;
-    if (!ResolveOwnSeries(nElement, pSeries)) return Status();
-    const int64_t nPos = static_cast<int64_t>(m_pContext->nBar) - m_nBarOffset;
-    if (nPos >= 0 && nPos < m_pContext->pStore->GetBarCount()) pSeries[nPos] = dValue;
-    return Return(dValue);
 }

@@ -122,7 +122,14 @@ private:
 
     bool Check(int nElements, bool bAtLeast);
     bool EvaluateArgFully(int nElement, int nBarOffset, double& dValue);
-    bool ResolveOwnSeries(int nElement, double*& pSeries);
+    bool ResolveOwnSeries(int nElement, double*& pSeries) {
+        if (m_pOwnSeries != nullptr && nElement == m_nOwnElement) {
+            pSeries = m_pOwnSeries;
+            return true;
+        }
+        return ResolveOwnSeriesFully(nElement, pSeries);
+    }
+    bool ResolveOwnSeriesFully(int nElement, double*& pSeries);
 
     const ExprNode* m_pNode;
     double* m_pOut;
@@ -138,6 +145,17 @@ private:
 
 // The steps every body takes at every bar are defined here, so that they are
 // compiled into the bodies.
+
+inline CFunctionFrame::CFunctionFrame(const ExprNode* pNode, double* pOut, EvalContext* pContext,
+                                      int nBarOffset)
+    : m_pNode(pNode),
+      m_pOut(pOut),
+      m_pContext(pContext),
+      m_nBarOffset(nBarOffset),
+      m_nBar(0),
+      m_nStatus(EVAL_ERROR),
+      m_nOwnElement(-1),
+      m_pOwnSeries(nullptr) {}
 
 inline bool CFunctionFrame::Check(int nElements, bool bAtLeast) {
     m_nStatus = EVAL_ERROR;
@@ -216,6 +234,28 @@ inline double* CFunctionFrame::GetStateBuffer(int nElement, int nLength, bool bS
         m_pContext->pStore->GetSeries(SERIES_KIND_STATE, static_cast<int>(nSlot), nLength);
     if (pBuffer == nullptr) Reject();
     return pBuffer;
+}
+
+inline bool CFunctionFrame::ReadOwnResult(int nElement, int64_t nBack, double& dValue) {
+    double* pSeries = nullptr;
+    if (!ResolveOwnSeries(nElement, pSeries)) return false;
+    const int64_t nAtBar = static_cast<int64_t>(m_nBar) - nBack;
+    if (nAtBar < 0) {
+        dValue = INVALID_VALUE;
+    } else if (nAtBar >= m_pContext->pStore->GetBarCount()) {
+        dValue = UNCOMPUTED_VALUE;
+    } else {
+        dValue = pSeries[nAtBar];
+    }
+    return true;
+}
+
+inline int CFunctionFrame::ReturnOwn(int nElement, double dValue) {
+    double* pSeries = nullptr;
+    if (!ResolveOwnSeries(nElement, pSeries)) return Status();
+    const int64_t nPos = static_cast<int64_t>(m_pContext->nBar) - m_nBarOffset;
+    if (nPos >= 0 && nPos < m_pContext->pStore->GetBarCount()) pSeries[nPos] = dValue;
+    return Return(dValue);
 }
 
 inline std::vector<double>* CFunctionFrame::GetStateWorkspace(int nElement) {
@@ -301,7 +341,14 @@ public:
         }
         for (; i < m_nValues; ++i) pLast[1 + i] = UNCOMPUTED_VALUE;
     }
-    void Store(double dValue) { Store({dValue}); }
+    // The same for one value, which most window functions keep: no list to walk.
+    void Store(double dValue) {
+        if (m_pBuffer == nullptr) return;
+        double* pLast = m_pBuffer + m_nValues + 1;
+        pLast[0] = static_cast<double>(m_nBar);
+        pLast[1] = dValue;
+        for (int i = 1; i < m_nValues; ++i) pLast[1 + i] = UNCOMPUTED_VALUE;
+    }
 
 private:
     static bool IsStoredBar(double dStored, int64_t nBar) {

@@ -5,6 +5,7 @@
 #include "compiler/NodeBuilder.h"
 #include "index/compiler/CompiledFormula.h"
 #include "index/compiler/CompiledFormulaDump.h"
+#include "index/compiler/OperandList.h"
 
 using namespace testnodes;
 
@@ -71,6 +72,47 @@ TEST(ExprNodeStorage, AllocationAndArguments) {
     EXPECT_EQ(AllocateNode(NodeKind::Call, MAX_NODE_ARGUMENTS + 1), nullptr);
     ReleaseNode(nullptr);
     ReleaseStatement(nullptr);
+}
+
+// Operand lists keep a few entries in place and move to the heap beyond them; nodes
+// hold their arguments in their own block until an insertion moves them out; a wide
+// node has more children pending release than fit on the stack. Every length across
+// those limits keeps order and depth, and the sanitizer build reports any leak or
+// double release.
+TEST(ExprNodeStorage, ListsAndNodesAcrossTheirInlineLimits) {
+    for (int nCount : {1, 5, 6, 7, 12, 13, 17, 40}) {
+        SCOPED_TRACE(nCount);
+        COperandList list;
+        std::string strExpected = "MA#140(";
+        list.Push(Fid(140), 0);
+        for (int i = 0; i < nCount; ++i) {
+            if (i % 2 == 0) {
+                list.Push(Child(NodeKind::Add, {Num(static_cast<float>(i)), Num(1.0f)}), 1);
+                strExpected += "Add(Number " + std::to_string(i) + ", Number 1), ";
+            } else {
+                list.Push(Num(static_cast<float>(i)), 0);
+                strExpected += "Number " + std::to_string(i) + ", ";
+            }
+        }
+        // One more, popped again: the list hands its tree back and forgets it.
+        list.Push(Child(NodeKind::Mul, {Num(2.0f), Num(3.0f)}), 7);
+        int nDepth = 0;
+        const Operand popped = list.Pop(nDepth);
+        EXPECT_EQ(nDepth, 7);
+        ReleaseOperandTree(popped);
+        ASSERT_EQ(list.Size(), static_cast<size_t>(nCount) + 1);
+        EXPECT_EQ(list.MaxDepth(), 1);
+        EXPECT_EQ(list.At(0).type, OperandType::FunctionId);
+
+        ExprNode* pNode = list.MoveIntoNode(NodeKind::Call);
+        ASSERT_NE(pNode, nullptr);
+        EXPECT_EQ(list.Size(), 0u);
+        ASSERT_TRUE(InsertNodeArgument(pNode, 1, Ref(9)));
+        ASSERT_TRUE(InsertNodeArgument(pNode, pNode->nArgs, Num(5.0f)));
+        strExpected.insert(std::string("MA#140(").size(), "Ref #9, ");
+        EXPECT_EQ(DumpNode(pNode), strExpected + "Number 5)");
+        ReleaseNode(pNode);
+    }
 }
 
 // A formula with trees under statements, trees under reference nodes (subscripts,

@@ -38,6 +38,38 @@ TEST(NamedConstants, TableShape) {
     EXPECT_EQ(nextStyle, familySizes);
 }
 
+// Names that share a length or a first letter with a constant, or a prefix, are no
+// constant: the quick rejection by length and first letter must not let any through,
+// nor turn away a real one.
+TEST(NamedConstants, NearMissesAreNoConstants) {
+    const char* const arrMisses[] = {"",
+                                     "C",
+                                     "CLR",
+                                     "CLRRE",
+                                     "CLRREDX",
+                                     "CLRRED ",
+                                     "clrred",
+                                     "PLOY",
+                                     "CITSAX",
+                                     "CAPITAL",
+                                     "CLOSE",
+                                     "COLORRED",
+                                     "DLRRED",
+                                     "CLTSTICKS",
+                                     "PLOYCOLORSTICKS",
+                                     "\xb0\xa1\xb0\xa1\xb0\xa1"};
+    for (const char* pszName : arrMisses) {
+        const std::string name = pszName;
+        uint32_t code = 0xDEADBEEF;
+        EXPECT_FALSE(FindNamedConstant(name, &code)) << name;
+        EXPECT_EQ(code, 0xDEADBEEFu);
+    }
+    uint32_t code = 0;
+    EXPECT_FALSE(FindNamedConstant(std::string("CLRRED\0", 7), &code));
+    EXPECT_TRUE(FindNamedConstant("PLOYCOLORSTICK", &code));
+    EXPECT_EQ(code, 0x01000005u);
+}
+
 TEST(NamedConstants, ColoursByTheirChannels) {
     struct Case {
         const char* name;

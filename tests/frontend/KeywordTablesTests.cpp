@@ -194,4 +194,30 @@ TEST_F(KeywordTablesTest, ParserHelperClassifiesWords) {
     }
 }
 
+// The look-ups every token goes through answer from indexes built beside the maps;
+// for every id and every text they must say what the maps say.
+TEST_F(KeywordTablesTest, IndexesAgreeWithTheMaps) {
+    for (const auto& entry : Tables().GetKeywordIds()) {
+        SCOPED_TRACE(entry.first);
+        EXPECT_EQ(IdOf(entry.first), entry.second);
+    }
+    for (const char* pszNoKeyword : {"", "closex", "clos", "ma ", "&", "|", "!", "\xb0\xa1"}) {
+        EXPECT_EQ(IdOf(pszNoKeyword), -1) << pszNoKeyword;
+    }
+    const auto& mapSpellings = Tables().GetTokenSpellings();
+    const auto& mapArities = Tables().GetFunctionArities();
+    for (int nId = -2; nId < kTokenStringBase + 10; ++nId) {
+        SCOPED_TRACE(nId);
+        const auto itSpelling = mapSpellings.find(nId);
+        EXPECT_EQ(Tables().GetTokenSpelling(nId),
+                  itSpelling == mapSpellings.end() ? std::string() : itSpelling->second);
+        const auto itArity = mapArities.find(nId);
+        int nArity = -1;
+        EXPECT_EQ(Tables().FindFunctionArity(nId, &nArity), itArity != mapArities.end());
+        if (itArity != mapArities.end()) {
+            EXPECT_EQ(nArity, itArity->second);
+        }
+    }
+}
+
 }  // namespace
