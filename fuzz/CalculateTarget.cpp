@@ -15,6 +15,7 @@
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/FuzzInput.h"
 #include "fuzz/FuzzTargets.h"
+#include "fuzz/RecordWalk.h"
 #include "index/functions/ValueConventions.h"
 
 namespace {
@@ -42,31 +43,6 @@ std::set<int> ReadExcluded(CFuzzInput& input) {
     const int nCount = input.ReadInt(0, 3) == 0 ? input.ReadInt(1, 3) : 0;
     for (int i = 0; i < nCount; ++i) setExcluded.insert(input.ReadInt(-1, 6));
     return setExcluded;
-}
-
-// Reads every record the way a painter would, so that a record left half-built
-// shows up under the sanitizers.
-size_t WalkRecords(const std::vector<QXDrawInfo::GraphDrawInfo>& vecInfos) {
-    size_t nItems = 0;
-    for (const QXDrawInfo::GraphDrawInfo& info : vecInfos) {
-        nItems += info.drawOrder.size();
-        for (const auto& curve : info.curves) {
-            for (const auto& segment : curve.items) nItems += segment.points.GetPoint().size();
-        }
-        for (const auto& rectangle : info.rectangles) nItems += rectangle.items.size();
-        for (const auto& ellipse : info.ellipses) {
-            for (const auto& points : ellipse.items) nItems += points.GetPoint().size();
-        }
-        for (const auto& cross : info.crosses) nItems += cross.items.size();
-        for (const auto& text : info.texts) {
-            for (const auto& item : text.items) {
-                QX_FUZZ_CHECK(!item.text.empty());
-                nItems += item.text.size();
-            }
-        }
-        for (const auto& icon : info.icons) nItems += icon.items.size();
-    }
-    return nItems;
 }
 
 void ReadValues(IIndexCalculator& calculator, CFuzzInput& input, int nBars, int nLines) {
@@ -136,7 +112,7 @@ void RunOperations(IIndexCalculator& calculator, IIndexParser& parser, CFuzzBarS
                 const int nTo = ReadBar(input, nBars);
                 calculator.GetDrawInfo(nFrom, nTo, input.ReadInt(-1, 4),
                                        input.ReadBool() ? &setExcluded : nullptr, &vecInfos);
-                WalkRecords(vecInfos);
+                WalkRecords(vecInfos, true);
                 QX_FUZZ_CHECK(calculator.ReleaseDrawInfo(&vecInfos));
                 QX_FUZZ_CHECK(vecInfos.empty());
                 break;

@@ -12,6 +12,7 @@
 #include "fuzz/FuzzCoordinate.h"
 #include "fuzz/FuzzInput.h"
 #include "fuzz/FuzzTargets.h"
+#include "fuzz/RecordWalk.h"
 
 namespace {
 
@@ -96,26 +97,6 @@ void ApplySettings(IQXGraphShapeBase& shape, CFuzzInput& input) {
     }
 }
 
-size_t WalkRecords(const std::vector<QXDrawInfo::GraphDrawInfo>& vecInfos) {
-    size_t nItems = 0;
-    for (const QXDrawInfo::GraphDrawInfo& info : vecInfos) {
-        nItems += info.drawOrder.size();
-        for (const auto& curve : info.curves) {
-            for (const auto& segment : curve.items) nItems += segment.points.GetPoint().size();
-        }
-        for (const auto& rectangle : info.rectangles) nItems += rectangle.items.size();
-        for (const auto& ellipse : info.ellipses) {
-            for (const auto& points : ellipse.items) nItems += points.GetPoint().size();
-        }
-        for (const auto& cross : info.crosses) nItems += cross.items.size();
-        for (const auto& text : info.texts) {
-            for (const auto& item : text.items) nItems += item.text.size();
-        }
-        for (const auto& icon : info.icons) nItems += icon.items.size();
-    }
-    return nItems;
-}
-
 void RunOperation(IQXGraphShapeBase& shape, CFuzzCoordinate& coordinate, CFuzzInput& input) {
     switch (input.ReadInt(0, 19)) {
         case 0:
@@ -175,7 +156,7 @@ void RunOperation(IQXGraphShapeBase& shape, CFuzzCoordinate& coordinate, CFuzzIn
             shape.SetCoordinate(input.ReadBool() ? &coordinate : nullptr);
             break;
         default: {
-            WalkRecords(shape.GetGraphDrawInfo());
+            WalkRecords(shape.GetGraphDrawInfo(), false);
             std::vector<QXDrawInfo::QXPoint> vecDrawPoints;
             shape.GetDrawPoints(vecDrawPoints);
             (void)shape.GetLabelText().size();
@@ -204,7 +185,7 @@ int FuzzShapes(const uint8_t* pData, size_t nSize) {
     for (int nStep = 0; nStep < kMaxOperations && !input.IsEmpty(); ++nStep) {
         RunOperation(*pShape, coordinate, input);
     }
-    WalkRecords(pShape->GetGraphDrawInfo());
+    WalkRecords(pShape->GetGraphDrawInfo(), false);
     QXGraphInterface::ReleaseGraphShape(pShape);
     return 0;
 }
