@@ -12,6 +12,7 @@
 
 #include "IIndexDataSource.h"
 #include "IIndexParser.h"
+#include "api/RefusingParser.h"
 #include "index/calc/CIndexCalculator.h"
 #include "index/compiler/CScriptCompiler.h"
 #include "index/compiler/CompiledFormula.h"
@@ -27,7 +28,7 @@ constexpr int FIELD_CLOSE = 4;
 // The colour text every output drawing statement carries in a script.
 #define QX_TEST_COLOUR "RGB(254,254,254)"
 
-class CScriptParser : public IIndexParser {
+class CScriptParser : public CRefusingParser {
 public:
     // Compiles the script against the given names. Field names are those the script
     // uses; output and variable names are in list order.
@@ -71,28 +72,6 @@ public:
         return Answer(m_setHidden.count(k) != 0, out);
     }
 
-    // The calculator reads nothing else.
-    bool Parse(const std::string&, const std::vector<std::string>&,
-               const std::vector<float>&) override {
-        return false;
-    }
-    bool GetError(ParseErrorInfo*) override { return false; }
-    bool UsesField(int, int) override { return false; }
-    bool GetDrawStatementCount(int*) override { return false; }
-    bool GetOutputLineThick(int, int*) override { return false; }
-    bool GetOutputDrawType(int, int*) override { return false; }
-    bool GetOutputName(int, char*, unsigned) override { return false; }
-    bool GetParamCount(int*) override { return false; }
-    bool GetParamValue(int, float*) override { return false; }
-    bool GetParamName(int, char*, unsigned) override { return false; }
-    bool SetOutputColor(int, unsigned) override { return false; }
-    bool SetOutputLineThick(int, int) override { return false; }
-    bool SetParamValue(int, float) override { return false; }
-    const std::vector<float>* GetOutputParamValues(int) override { return &m_vecNoFloats; }
-    const std::vector<int>* GetOutputParamIndexes(int) override { return &m_vecNoInts; }
-    const std::vector<int>* GetParamOutputs(int) override { return &m_vecNoInts; }
-    bool IsDrawFunctionOutput(int, bool*) override { return false; }
-
     CCalculateInfo m_info;
     bool m_bParsed = false;
     bool m_bLongHistory = false;
@@ -108,9 +87,6 @@ private:
         *out = value;
         return true;
     }
-
-    std::vector<float> m_vecNoFloats;
-    std::vector<int> m_vecNoInts;
 };
 
 // In a field's vector: the source refuses the value at that bar.
