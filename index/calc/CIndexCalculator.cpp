@@ -203,6 +203,9 @@ void CIndexCalculator::ResetCalculation(bool bFull) {
             m_pStore->DeleteSeries(SERIES_KIND_STATE, static_cast<int>(nSecondSlot));
         }
     }
+    // Kept node values are not tied to a statement; any of them may sit below a
+    // volatile series.
+    m_pStore->DeleteNodeSeries();
 }
 
 bool CIndexCalculator::DecideNeedPriceCache() const {

@@ -14,12 +14,27 @@
 
 bool CFunctionFrame::EvaluateArgFully(int nElement, int nBarOffset, double& dValue) {
     dValue = INVALID_VALUE;
-    const int nStatus = EvaluateOperand(m_pContext, m_pNode->pTypes[nElement],
-                                        m_pNode->pValues[nElement], &dValue, nBarOffset);
+    const uint32_t nType = m_pNode->pTypes[nElement];
+    const int64_t value = m_pNode->pValues[nElement];
+    // An expression argument read at another bar than p is kept from then on, at
+    // every bar it is evaluated at, so that reading it again (the bar leaving a
+    // window, a seed summed back, an outer window over an inner one) costs a load.
+    double* pKept = nullptr;
+    const int64_t nPos = static_cast<int64_t>(m_pContext->nBar) - nBarOffset;
+    if (nType == OperandType::Node && nPos >= 0 && nPos < Store().GetBarCount()) {
+        pKept = nBarOffset == m_nBarOffset ? Store().FindNodeSeries(value)
+                                           : Store().GetNodeSeries(value);
+        if (pKept != nullptr && IsComputed(pKept[nPos])) {
+            dValue = pKept[nPos];
+            return true;
+        }
+    }
+    const int nStatus = EvaluateOperand(m_pContext, nType, value, &dValue, nBarOffset);
     if (nStatus != EVAL_OK) {
         m_nStatus = nStatus;
         return false;
     }
+    if (pKept != nullptr) pKept[nPos] = dValue;
     return true;
 }
 

@@ -30,11 +30,27 @@ constexpr int ELEMENT_PARAM2 = 4;
 // Sums X over the bars nFirstBack .. nFirstBack + nCount - 1 before p. bComplete
 // turns false at the first bar without a value, and the sum is then meaningless.
 // False only for an evaluation error.
+//
+// Before the first bar only a constant has a value (every series reads as none
+// there), so the part of a window that lies before the data is settled by one
+// evaluation: no value ends the sum at once, a constant counts once per bar. A
+// window as long as a period can be written is then no slower than the data is long.
 bool SumBack(CFunctionFrame& frame, int64_t nFirstBack, int64_t nCount, double& dSum,
              bool& bComplete) {
     dSum = 0.0;
     bComplete = true;
-    for (int64_t k = nFirstBack; k < nFirstBack + nCount; ++k) {
+    const int64_t nBeforeData = nFirstBack + nCount - 1 - frame.Bar();
+    int64_t nInData = nCount;
+    double dBefore = 0.0;
+    if (nBeforeData > 0) {
+        if (!frame.EvaluateArgAtBar(ELEMENT_X, -1, dBefore)) return false;
+        if (IsInvalid(dBefore)) {
+            bComplete = false;
+            return true;
+        }
+        nInData = nCount - nBeforeData;
+    }
+    for (int64_t k = nFirstBack; k < nFirstBack + nInData; ++k) {
         double dValue = 0.0;
         if (!frame.EvaluateArg(ELEMENT_X, k, dValue)) return false;
         if (IsInvalid(dValue)) {
@@ -43,6 +59,7 @@ bool SumBack(CFunctionFrame& frame, int64_t nFirstBack, int64_t nCount, double& 
         }
         dSum += dValue;
     }
+    if (nBeforeData > 0) dSum += dBefore * static_cast<double>(nBeforeData);
     return true;
 }
 
@@ -317,7 +334,17 @@ int SeededExponentialAverage(const ExprNode* pNode, double* pOut, EvalContext* p
         !frame.EvaluateArg(ELEMENT_X, n, dBeforeWindow)) {
         return frame.Status();
     }
-    if (IsInvalid(dBeforeWindow) || frame.Bar() <= static_cast<int64_t>(nCalcFirst) + n - 1) {
+    const bool bWarmingUp = frame.Bar() <= static_cast<int64_t>(nCalcFirst) + n - 1;
+    if (bWarmingUp && frame.Bar() > nCalcFirst && !IsInvalid(dBeforeWindow)) {
+        // Every warm-up bar is the simple average of its window: move the window on
+        // from the bar before, as MA does, instead of summing n bars at each of n bars.
+        double dPrev = 0.0;
+        if (!frame.ReadOwnResult(ELEMENT_STATE, 1, dPrev)) return frame.Status();
+        if (HasValue(dPrev)) {
+            return frame.ReturnOwn(ELEMENT_STATE, (dPrev * n - dBeforeWindow + dX) / n);
+        }
+    }
+    if (IsInvalid(dBeforeWindow) || bWarmingUp) {
         double dSum = 0.0;
         bool bComplete = false;
         if (!SumBack(frame, 1, n - 1, dSum, bComplete)) return frame.Status();

@@ -86,6 +86,28 @@ std::vector<double>* CSeriesStore::GetWorkspace(int nSlot) {
     return m_vecWorkspaces[nIndex].get();
 }
 
+double* CSeriesStore::GetNodeSeries(int64_t nNode) {
+    const auto it = m_mapNodeNumbers.find(nNode);
+    if (it != m_mapNodeNumbers.end()) return GetSeries(SERIES_KIND_NODE, it->second, 0);
+    const size_t nNumber = m_mapNodeNumbers.size();
+    if (nNumber > static_cast<size_t>(MAX_SERIES_NUMBER)) return nullptr;
+    double* pSeries = GetSeries(SERIES_KIND_NODE, static_cast<int>(nNumber), 0);
+    if (pSeries == nullptr) return nullptr;
+    try {
+        m_mapNodeNumbers.emplace(nNode, static_cast<int>(nNumber));
+    } catch (...) {
+        DeleteSeries(SERIES_KIND_NODE, static_cast<int>(nNumber));
+        return nullptr;
+    }
+    return pSeries;
+}
+
+void CSeriesStore::DeleteNodeSeries() {
+    for (SeriesSlot& slot : m_vecSeries[SERIES_KIND_NODE]) ReleaseSlot(slot);
+    m_vecSeries[SERIES_KIND_NODE].clear();
+    m_mapNodeNumbers.clear();
+}
+
 void CSeriesStore::Invalidate(int nFirst, int nLast) {
     if (nFirst > nLast) std::swap(nFirst, nLast);
     const long long nEnd = static_cast<long long>(m_nBarCount) + 1;

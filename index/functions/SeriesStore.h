@@ -5,8 +5,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <set>
+#include <unordered_map>
 #include <vector>
 
 // Series kinds in use (the list kinds of the compiled form, plus the state kind).
@@ -14,6 +16,7 @@ constexpr int SERIES_KIND_FIELD = 3;  // never stored: read through the data sou
 constexpr int SERIES_KIND_OUTPUT = 4;
 constexpr int SERIES_KIND_VARIABLE = 5;
 constexpr int SERIES_KIND_STATE = 11;
+constexpr int SERIES_KIND_NODE = 12;  // kept values of expression nodes, numbered by the store
 constexpr int SERIES_KIND_COUNT = 15;
 
 // Highest series number a store accepts. Numbers come from the compiled form
@@ -81,6 +84,21 @@ public:
     // overlap the invalidated ones. Null for a slot out of range or exhausted memory.
     std::vector<double>* GetWorkspace(int nSlot);
 
+    // The kept values of an expression node (identified by its operand value) that a
+    // function reads at bars other than the one it computes. Without them every such
+    // read evaluates the node again, and nested window functions cost the product of
+    // their windows per bar; kept, the node behaves like a variable series: computed
+    // once per bar and window, invalidated with the other whole series.
+    // Find never creates; Get creates (null for exhausted memory or too many nodes).
+    double* FindNodeSeries(int64_t nNode) const {
+        if (m_mapNodeNumbers.empty()) return nullptr;
+        const auto it = m_mapNodeNumbers.find(nNode);
+        return it == m_mapNodeNumbers.end() ? nullptr : FindSeries(SERIES_KIND_NODE, it->second);
+    }
+    double* GetNodeSeries(int64_t nNode);
+    // Forgets every node's values (their series are volatile whenever any series is).
+    void DeleteNodeSeries();
+
 private:
     struct SeriesSlot {
         double* pValues;
@@ -94,4 +112,5 @@ private:
     std::vector<SeriesSlot> m_vecSeries[SERIES_KIND_COUNT];
     std::set<double*> m_setShortSeries;
     std::vector<std::unique_ptr<std::vector<double>>> m_vecWorkspaces;  // by state slot
+    std::unordered_map<int64_t, int> m_mapNodeNumbers;  // node operand -> SERIES_KIND_NODE number
 };

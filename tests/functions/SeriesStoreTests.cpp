@@ -73,4 +73,32 @@ TEST(SeriesStore, DeletedSeriesComesBackUncomputed) {
     EXPECT_TRUE(AllUncomputed(store.GetSeries(SERIES_KIND_OUTPUT, 2, 0), 0, 4));
 }
 
+// Kept node values: one series per node, invalidated like any whole series, and
+// forgotten together.
+TEST(SeriesStore, NodeSeriesAreKeptPerNodeAndForgottenTogether) {
+    CSeriesStore store(6);
+    EXPECT_EQ(store.FindNodeSeries(0x1000), nullptr);
+    double* pFirst = store.GetNodeSeries(0x1000);
+    double* pSecond = store.GetNodeSeries(0x2000);
+    ASSERT_NE(pFirst, nullptr);
+    ASSERT_NE(pSecond, nullptr);
+    EXPECT_NE(pFirst, pSecond);
+    EXPECT_EQ(store.GetNodeSeries(0x1000), pFirst);
+    EXPECT_EQ(store.FindNodeSeries(0x2000), pSecond);
+    EXPECT_TRUE(AllUncomputed(pFirst, 0, 7));
+
+    for (int i = 0; i < 6; ++i) pFirst[i] = i;
+    store.Invalidate(2, 3);
+    EXPECT_TRUE(AllUncomputed(pFirst, 2, 3));
+    EXPECT_EQ(pFirst[1], 1.0);
+    EXPECT_EQ(pFirst[4], 4.0);
+
+    store.DeleteNodeSeries();
+    EXPECT_EQ(store.FindNodeSeries(0x1000), nullptr);
+    EXPECT_EQ(store.FindNodeSeries(0x2000), nullptr);
+    double* pAgain = store.GetNodeSeries(0x2000);
+    ASSERT_NE(pAgain, nullptr);
+    EXPECT_TRUE(AllUncomputed(pAgain, 0, 7));
+}
+
 }  // namespace

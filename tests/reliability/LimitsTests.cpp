@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <climits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -224,6 +225,81 @@ TEST(Limits, AbsurdBarCountsAreRefused) {
         IndexObjCreator::ReleaseIndexCalculatorObj(&pCalculator);
     }
     IndexObjCreator::ReleaseIndexParserObj(&pParser);
+}
+
+// Counts what the calculator reads, the measure of its work on a formula.
+class CCountedBars : public CSteadyBars {
+public:
+    using CSteadyBars::CSteadyBars;
+    bool GetFieldValue(int fieldId, int bar, double* value) override {
+        ++m_nReads;
+        return CSteadyBars::GetFieldValue(fieldId, bar, value);
+    }
+    long long m_nReads = 0;
+};
+
+struct CLineRun {
+    std::vector<double> m_vecValues;
+    std::vector<bool> m_vecValid;
+    long long m_nReads = 0;
+};
+
+// The formula's last line over nBars steady bars, and the reads it took.
+CLineRun RunLastLine(const std::string& strFormula, int nBars) {
+    CLineRun run;
+    IIndexParser* pParser = IndexObjCreator::CreateIndexParserObj();
+    EXPECT_TRUE(pParser->Parse(strFormula, {}, {})) << strFormula;
+    int nLines = 0;
+    pParser->GetDrawStatementCount(&nLines);
+    CCountedBars bars(nBars);
+    IIndexCalculator* pCalculator = IndexObjCreator::CreateIndexCalculatorObj();
+    pCalculator->SetIndexParser(pParser);
+    pCalculator->SetDataSource(&bars);
+    EXPECT_TRUE(pCalculator->Calculate(0, nBars - 1, false));
+    EXPECT_TRUE(pCalculator->UpdateDisplayData());
+    run.m_nReads = bars.m_nReads;
+    run.m_vecValues.assign(static_cast<size_t>(nBars), 0.0);
+    std::unique_ptr<bool[]> pValid(new bool[static_cast<size_t>(nBars)]());
+    EXPECT_TRUE(
+        pCalculator->GetValues(nLines - 1, 0, nBars - 1, run.m_vecValues.data(), pValid.get()));
+    run.m_vecValid.assign(pValid.get(), pValid.get() + nBars);
+    IndexObjCreator::ReleaseIndexCalculatorObj(&pCalculator);
+    IndexObjCreator::ReleaseIndexParserObj(&pParser);
+    return run;
+}
+
+// Windows over calls read the inner call at other bars than the one they compute;
+// the inner values are kept, so a nested formula costs what the same formula written
+// with variables costs and gives the same numbers, however deep the nesting. Periods
+// far longer than the data cost no more than the data is long.
+TEST(Limits, NestedWindowsAndHugePeriodsCostWhatTheirDataCosts) {
+    constexpr int kBars = 20000;
+    // clang-format off
+    const struct { const char* m_szName; const char* m_szNested; const char* m_szWritten; } arrCases[] = {
+        {"moving averages", "a:ma(ma(ma(ma(c,50),50),50),50);",
+                            "v1:=ma(c,50);v2:=ma(v1,50);v3:=ma(v2,50);a:ma(v3,50);"},
+        {"mixed windows",   "a:std(hhv(sum(c+1,30),20),10)+ref(ma(c,40),5);",
+                            "v1:=sum(c+1,30);v2:=hhv(v1,20);v3:=ma(c,40);a:std(v2,10)+ref(v3,5);"},
+        {"seeded averages", "a:expmema(expmema(c+1,3000),3000);",
+                            "v1:=expmema(c+1,3000);a:expmema(v1,3000);"},
+        {"constant, huge period", "a:expmema(250,2147483647);", "a:250;"},
+        {"series, huge period",   "a:expmema(c,2147483647);",   "a:drawnull;"},
+    };
+    // clang-format on
+    for (const auto& row : arrCases) {
+        SCOPED_TRACE(row.m_szName);
+        const CLineRun nested = RunLastLine(row.m_szNested, kBars);
+        const CLineRun written = RunLastLine(row.m_szWritten, kBars);
+        EXPECT_LE(nested.m_nReads, 2 * written.m_nReads + kBars);
+        ASSERT_EQ(nested.m_vecValid, written.m_vecValid);
+        for (int i = 0; i < kBars; ++i) {
+            if (written.m_vecValid[static_cast<size_t>(i)]) {
+                ASSERT_EQ(nested.m_vecValues[static_cast<size_t>(i)],
+                          written.m_vecValues[static_cast<size_t>(i)])
+                    << "bar " << i;
+            }
+        }
+    }
 }
 
 }  // namespace
