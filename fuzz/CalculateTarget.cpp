@@ -3,6 +3,8 @@
 // operations in any order: calculations over random and reversed ranges, forced
 // or not, publishing, every reader, stops, releases, growing data and rebinding.
 // The readers' answers are checked against the calculator's own promises.
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <set>
@@ -170,6 +172,10 @@ int FuzzCalculate(const uint8_t* pData, size_t nSize) {
         strFormula = s_generator.WriteFormula(input, vecParamNames, 6);
     }
 
+    // Triage: QX_FUZZ_SHOW=1 fuzz_calculate INPUT prints what the input became.
+    static const bool s_bShow = std::getenv("QX_FUZZ_SHOW") != nullptr;
+    if (s_bShow) std::fprintf(stderr, "formula:\n%s\n", strFormula.c_str());
+
     IIndexParser* pParser = IndexObjCreator::CreateIndexParserObj();
     if (pParser == nullptr) return 0;
     if (!pParser->Parse(strFormula, vecParamNames, vecParamValues)) {
@@ -180,6 +186,7 @@ int FuzzCalculate(const uint8_t* pData, size_t nSize) {
     int nBars = input.ReadInt(0, 255);
     if (nBars > 250) nBars = 600 + (nBars - 250) * 100;  // now and then more than a margin
     CFuzzBarSource source(input, nBars);
+    if (s_bShow) std::fprintf(stderr, "bars: %d\n", nBars);
     IIndexCalculator* pCalculator = IndexObjCreator::CreateIndexCalculatorObj();
     if (pCalculator != nullptr) {
         // Unbound calls first: every operation must refuse cleanly.
