@@ -142,6 +142,14 @@ void RegisterWindows() {
                      [&b, n](Line* out) { qxbench::LoopCountUp(b.close, b.open, n, out[0]); });
         RegisterPair("window STD" + suffix, "A:STD(CLOSE," + N + ");",
                      [&b, n](Line* out) { qxbench::LoopStd(b.close, n, out[0]); });
+        // Each level reads the one below at the bar leaving its window.
+        RegisterPair("window MA(MA(MA(C)))" + suffix,
+                     "A:MA(MA(MA(CLOSE," + N + ")," + N + ")," + N + ");", [&b, n](Line* out) {
+                         static Line inner(b.close.size()), middle(b.close.size());
+                         qxbench::LoopMa(b.close, n, inner);
+                         qxbench::LoopMa(inner, n, middle, n - 1);
+                         qxbench::LoopMa(middle, n, out[0], 2 * (n - 1));
+                     });
         const std::string mixed = "A:MA(CLOSE," + N + ");\nB:HHV(HIGH," + N + ");\nD:LLV(LOW," + N +
                                   ");\nE:SUM(VOL," + N + ");\nF:COUNT(CLOSE>OPEN," + N +
                                   ");\nG:EMA(CLOSE," + N + ");";

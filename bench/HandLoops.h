@@ -12,12 +12,14 @@ namespace qxbench {
 
 using Line = std::vector<double>;
 
-inline void LoopMa(const Line& x, int n, Line& out) {
+// x has values from bar first on (an inner average's output starts later).
+inline void LoopMa(const Line& x, int n, Line& out, size_t first = 0) {
     double sum = 0.0;
-    for (size_t i = 0; i < x.size(); ++i) {
+    std::fill(out.begin(), out.begin() + std::min(first, out.size()), NAN);
+    for (size_t i = first; i < x.size(); ++i) {
         sum += x[i];
-        if (i >= static_cast<size_t>(n)) sum -= x[i - n];
-        out[i] = i + 1 >= static_cast<size_t>(n) ? sum / n : NAN;
+        if (i >= first + n) sum -= x[i - n];
+        out[i] = i + 1 >= first + n ? sum / n : NAN;
     }
 }
 
