@@ -74,6 +74,21 @@ public:
     // period argument one bar earlier must be valid and nWindow (the window at p)
     // must equal min(ToCount(period at p - 1), p), the window p - 1 had.
     bool TestSamePeriod(int nElement, int nWindow, bool& bSame);
+    // The same, and true as well while a window clamped to the bars that exist grows
+    // from the first bar: p's window is then p - 1's and x, and nothing leaves it, so
+    // the running state moves on instead of the window being summed at each of its
+    // first n bars. Callers read the bar leaving the window with EvaluateLeaving.
+    bool TestSameOrGrowingWindow(int nElement, int nWindow, bool& bSame);
+    // Element nElement at the bar that leaves a window of nWindow bars ending at p:
+    // INVALID_VALUE when that bar lies before the data, where a constant would
+    // otherwise read as a value leaving.
+    bool EvaluateLeaving(int nElement, int nWindow, double& dValue) {
+        if (static_cast<int64_t>(m_nBar) - nWindow < 0) {
+            dValue = INVALID_VALUE;
+            return true;
+        }
+        return EvaluateArg(nElement, nWindow, dValue);
+    }
 
     // A data field (ids 1..500) at an absolute bar, read from the data source;
     // INVALID_VALUE when refused or outside the bars. False without a data source.
@@ -216,6 +231,15 @@ inline bool CFunctionFrame::TestSamePeriod(int nElement, int nWindow, bool& bSam
     double dEarlier = INVALID_VALUE;
     if (!EvaluateArg(nElement, 1, dEarlier)) return false;
     if (!IsInvalid(dEarlier)) bSame = nWindow == std::min(ToCount(dEarlier), m_nBar);
+    return true;
+}
+
+inline bool CFunctionFrame::TestSameOrGrowingWindow(int nElement, int nWindow, bool& bSame) {
+    if (!TestSamePeriod(nElement, nWindow, bSame)) return false;
+    if (bSame || nWindow != m_nBar + 1) return true;
+    double dEarlier = INVALID_VALUE;
+    if (!EvaluateArg(nElement, 1, dEarlier)) return false;
+    bSame = !IsInvalid(dEarlier) && ToCount(dEarlier) >= m_nBar;
     return true;
 }
 

@@ -167,13 +167,13 @@ int Exist(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarOf
     const int nWindow = frame.ClampWindow(n);
     CRunningState state;
     bool bSame = false;
-    if (!state.Load(frame, ELEMENT_STATE) || !frame.TestSamePeriod(3, nWindow, bSame)) {
+    if (!state.Load(frame, ELEMENT_STATE) || !frame.TestSameOrGrowingWindow(3, nWindow, bSame)) {
         return frame.Status();
     }
     double dCount = IsTrue(dX) ? 1.0 : 0.0;
     if (state.CanContinue(bSame)) {
         double dLeaving = 0.0;
-        if (!frame.EvaluateArg(2, nWindow, dLeaving)) return frame.Status();
+        if (!frame.EvaluateLeaving(2, nWindow, dLeaving)) return frame.Status();
         dCount += state.Previous() - (IsTrue(dLeaving) ? 1.0 : 0.0);
     } else {
         for (int nBack = 1; nBack < nWindow; ++nBack) {

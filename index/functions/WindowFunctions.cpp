@@ -153,11 +153,12 @@ int Sum(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarOffs
     const int nWindow = frame.ClampWindow(n);
     CRunningState state;
     bool bSame = false;
-    if (!state.Load(frame, 1) || !frame.TestSamePeriod(3, nWindow, bSame)) return frame.Status();
+    if (!state.Load(frame, 1) || !frame.TestSameOrGrowingWindow(3, nWindow, bSame))
+        return frame.Status();
     double dSum = 0.0;
     if (state.CanContinue(bSame) && std::isfinite(state.Previous())) {
         double dLeaving = INVALID_VALUE;
-        if (!frame.EvaluateArg(2, nWindow, dLeaving)) return frame.Status();
+        if (!frame.EvaluateLeaving(2, nWindow, dLeaving)) return frame.Status();
         dSum = state.Previous() + dX - (IsInvalid(dLeaving) ? 0.0 : dLeaving);
     } else {
         for (int k = 0; k < nWindow; ++k) {
@@ -185,12 +186,13 @@ int Product(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBar
     const int nWindow = frame.ClampWindow(n);
     CRunningState state;
     bool bSame = false;
-    if (!state.Load(frame, 1) || !frame.TestSamePeriod(3, nWindow, bSame)) return frame.Status();
+    if (!state.Load(frame, 1) || !frame.TestSameOrGrowingWindow(3, nWindow, bSame))
+        return frame.Status();
     const double dPrevious = state.Previous();
     double dProduct = 1.0;
     if (state.CanContinue(bSame) && std::isfinite(dPrevious) && !IsZero(dPrevious)) {
         double dLeaving = INVALID_VALUE;
-        if (!frame.EvaluateArg(2, nWindow, dLeaving)) return frame.Status();
+        if (!frame.EvaluateLeaving(2, nWindow, dLeaving)) return frame.Status();
         dProduct = IsZero(dX) ? 0.0 : dPrevious * dX;
         if (!IsInvalid(dLeaving) && !IsZero(dLeaving)) dProduct /= dLeaving;
     } else {
@@ -222,11 +224,12 @@ int Count(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarOf
     const int nWindow = frame.ClampWindow(n);
     CRunningState state;
     bool bSame = false;
-    if (!state.Load(frame, 1) || !frame.TestSamePeriod(3, nWindow, bSame)) return frame.Status();
+    if (!state.Load(frame, 1) || !frame.TestSameOrGrowingWindow(3, nWindow, bSame))
+        return frame.Status();
     double dCount = 0.0;
     if (state.CanContinue(bSame)) {
         double dLeaving = INVALID_VALUE;
-        if (!frame.EvaluateArg(2, nWindow, dLeaving)) return frame.Status();
+        if (!frame.EvaluateLeaving(2, nWindow, dLeaving)) return frame.Status();
         dCount = state.Previous() + (IsTrue(dX) ? 1 : 0) - (IsTrue(dLeaving) ? 1 : 0);
     } else {
         for (int k = 0; k < nWindow; ++k) {

@@ -302,4 +302,21 @@ TEST(Limits, NestedWindowsAndHugePeriodsCostWhatTheirDataCosts) {
     }
 }
 
+// A window far longer than usual costs what a short one costs, its first bars
+// included, where the window still grows from the first bar.
+TEST(Limits, LongWindowsCostWhatShortOnesCost) {
+    constexpr int kBars = 20000;
+    for (const char* szCall :
+         {"ma(c,N)", "sum(c,N)", "count(c>o,N)", "exist(c>o,N)", "hhv(h,N)", "llvbars(l,N)",
+          "std(c,N)", "expmema(c,N)", "mema(c,N)", "every(c>o,N)"}) {
+        SCOPED_TRACE(szCall);
+        std::string strShort = std::string("a:") + szCall + ";";
+        std::string strLong = strShort;
+        strShort.replace(strShort.find('N'), 1, "5");
+        strLong.replace(strLong.find('N'), 1, std::to_string(kBars / 2));
+        EXPECT_LE(RunLastLine(strLong, kBars).m_nReads,
+                  2 * RunLastLine(strShort, kBars).m_nReads + kBars);
+    }
+}
+
 }  // namespace
