@@ -6,10 +6,10 @@
 // result is INVALID_VALUE. When it is incomplete X is still evaluated at p, so the
 // variables X depends on are computed in the same order as for a complete window.
 //
-// Only STD, STDP, VAR, VARP and VOLAT keep running sums. AVEDEV, DEVSQ, COVAR and
-// RELATE need every value of the window for their deviations anyway, so they sum
-// their means afresh in the same pass: a running sum would save nothing there and
-// could only add drift. Their state slot stays unused.
+// STD, STDP, VAR, VARP, DEVSQ and VOLAT keep running sums. AVEDEV, COVAR and RELATE
+// sum their windows afresh at every bar (AVEDEV needs every deviation from the new
+// mean; the pair sums would need twice the state), so they cost their window per
+// bar. Their state slot stays unused.
 
 #include <algorithm>
 #include <cmath>
@@ -201,9 +201,8 @@ int Volat(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarOf
     return frame.Return(DeviationOf(moments, moments.n - 1) * dFactor);
 }
 
-// AVEDEV and DEVSQ: the deviations from the window's mean, summed afresh.
-template <bool SQUARED>
-int Deviations(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarOffset) {
+// AVEDEV: the mean absolute deviation from the window's mean, summed afresh.
+int AverageDeviation(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarOffset) {
     CFunctionFrame frame(pNode, pOut, pContext, nBarOffset);
     int n = 0;
     std::vector<double> vecValues;
@@ -213,10 +212,16 @@ int Deviations(const ExprNode* pNode, double* pOut, EvalContext* pContext, int n
     }
     const double dMean = MeanOf(vecValues);
     double dTotal = 0.0;
-    for (const double dValue : vecValues) {
-        dTotal += SQUARED ? (dValue - dMean) * (dValue - dMean) : std::fabs(dValue - dMean);
-    }
-    return frame.Return(SQUARED ? dTotal : dTotal / n);
+    for (const double dValue : vecValues) dTotal += std::fabs(dValue - dMean);
+    return frame.Return(dTotal / n);
+}
+
+// DEVSQ: the squared deviations from the window's mean, from the running moments.
+int DeviationSquares(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarOffset) {
+    CFunctionFrame frame(pNode, pOut, pContext, nBarOffset);
+    WindowMoments moments;
+    if (!OpenMoments<1>(frame, moments)) return frame.Status();
+    return frame.Return(moments.DeviationSquares());
 }
 
 // The least-squares line through (t, X) with t = 0 for the oldest bar of the window
@@ -312,8 +317,8 @@ int Relate(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarO
 
 // clang-format off
 constexpr DispatchEntry s_arrRows[] = {
-    {Deviations<false>, 180},  // AVEDEV
-    {Deviations<true>,  181},  // DEVSQ
+    {AverageDeviation,  180},  // AVEDEV
+    {DeviationSquares,  181},  // DEVSQ
     {StdP,              182},  // STDP
     {Var,               183},  // VAR
     {Std,               184},  // STD
