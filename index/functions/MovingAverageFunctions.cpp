@@ -164,11 +164,15 @@ int CenteredAverage(const ExprNode* pNode, double* pOut, EvalContext* pContext, 
     const int64_t nFirst = std::max<int64_t>(nBar - n / 2, 0);
     const int64_t nLast = std::min<int64_t>(nBar + (n - 1) / 2, nLastData);
 
+    // The window is cut to the data by the bounds above, not by its length: p - 1's
+    // sum moves on to p whenever N was the same there, the first bars included.
     CRunningState state;
-    bool bSame = false;
-    if (!state.Load(frame, ELEMENT_STATE, 2) || !frame.TestSamePeriod(ELEMENT_PARAM1, n, bSame)) {
+    double dEarlierPeriod = INVALID_VALUE;
+    if (!state.Load(frame, ELEMENT_STATE, 2) ||
+        !frame.EvaluateArg(ELEMENT_PARAM1, 1, dEarlierPeriod)) {
         return frame.Status();
     }
+    const bool bSame = !IsInvalid(dEarlierPeriod) && ToCount(dEarlierPeriod) == n;
     int64_t nAddFrom = nFirst;
     double dSum = 0.0;
     if (state.CanContinue(bSame) && state.Previous(1) <= static_cast<double>(nLast)) {
