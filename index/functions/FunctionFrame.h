@@ -315,7 +315,7 @@ inline int64_t CFunctionFrame::ElementValue(int nElement) const {
 //   state.Store(sum);
 class CRunningState {
 public:
-    static constexpr int MAX_VALUES = 4;
+    static constexpr int MAX_VALUES = 8;
     static constexpr int BufferLength(int nValues) { return 2 * (nValues + 1); }
 
     // Binds the state of the slot in element nElement, holding nValues running

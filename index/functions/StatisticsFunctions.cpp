@@ -6,10 +6,9 @@
 // result is INVALID_VALUE. When it is incomplete X is still evaluated at p, so the
 // variables X depends on are computed in the same order as for a complete window.
 //
-// STD, STDP, VAR, VARP, DEVSQ and VOLAT keep running sums. AVEDEV, COVAR and RELATE
-// sum their windows afresh at every bar (AVEDEV needs every deviation from the new
-// mean; the pair sums would need twice the state), so they cost their window per
-// bar. Their state slot stays unused.
+// STD, STDP, VAR, VARP, DEVSQ, VOLAT, COVAR and RELATE keep running sums. AVEDEV
+// needs every deviation from the new mean, so it sums its window afresh at every bar
+// and its state slot stays unused.
 
 #include <algorithm>
 #include <cmath>
@@ -276,22 +275,75 @@ struct PairSums {
     int n = 0;
 };
 
-bool SumPair(CFunctionFrame& frame, int nMinimum, PairSums& sums) {
+// Running pair sums in the state slot, about a shift per series as the moments are:
+// (Sx, Qxx, Sy, Qyy, P = Σ(x - cx)(y - cy), cx, cy, bars since the last fresh sum),
+// re-summed afresh on the moments' rule.
+bool ReadPairSums(CFunctionFrame& frame, int n, WindowMoments& momentsX, WindowMoments& momentsY,
+                  double& dProducts) {
+    CRunningState state;
+    if (!state.Load(frame, STATE_ELEMENT, 8)) return false;
+    bool bSame = false;
+    if (!frame.TestSamePeriod(PAIR_N, n, bSame)) return false;
+    momentsX.n = momentsY.n = n;
+    if (state.CanContinue(bSame) && state.Previous(7) + 1 < n) {
+        double dNewX = 0.0, dNewY = 0.0, dOldX = 0.0, dOldY = 0.0;
+        if (!frame.ReadArg(STATEFUL_X, dNewX) || !frame.ReadArg(PAIR_Y, dNewY) ||
+            !frame.ReadArg(STATEFUL_X, dOldX, n) || !frame.ReadArg(PAIR_Y, dOldY, n)) {
+            return false;
+        }
+        const double dShiftX = state.Previous(5);
+        const double dShiftY = state.Previous(6);
+        dNewX -= dShiftX;
+        dOldX -= dShiftX;
+        dNewY -= dShiftY;
+        dOldY -= dShiftY;
+        momentsX.dSum = state.Previous(0) + dNewX - dOldX;
+        momentsX.dSquares = state.Previous(1) + dNewX * dNewX - dOldX * dOldX;
+        momentsY.dSum = state.Previous(2) + dNewY - dOldY;
+        momentsY.dSquares = state.Previous(3) + dNewY * dNewY - dOldY * dOldY;
+        dProducts = state.Previous(4) + dNewX * dNewY - dOldX * dOldY;
+        state.Store({momentsX.dSum, momentsX.dSquares, momentsY.dSum, momentsY.dSquares, dProducts,
+                     dShiftX, dShiftY, state.Previous(7) + 1});
+        return true;
+    }
     std::vector<double> vecX;
     std::vector<double> vecY;
-    if (!frame.Enter(5) || !OpenWindow(frame, STATEFUL_X, PAIR_N, nMinimum, sums.n) ||
-        !ReadWindow(frame, STATEFUL_X, sums.n, vecX) || !ReadWindow(frame, PAIR_Y, sums.n, vecY)) {
+    if (!ReadWindow(frame, STATEFUL_X, n, vecX) || !ReadWindow(frame, PAIR_Y, n, vecY)) {
         return false;
     }
-    const double dMeanX = MeanOf(vecX);
-    const double dMeanY = MeanOf(vecY);
+    const double dShiftX = vecX.back();
+    const double dShiftY = vecY.back();
+    dProducts = 0.0;
     for (size_t i = 0; i < vecX.size(); ++i) {
-        const double dX = vecX[i] - dMeanX;
-        const double dY = vecY[i] - dMeanY;
-        sums.dProducts += dX * dY;
-        sums.dSquaresX += dX * dX;
-        sums.dSquaresY += dY * dY;
+        const double dX = vecX[i] - dShiftX;
+        const double dY = vecY[i] - dShiftY;
+        momentsX.dSum += dX;
+        momentsX.dSquares += dX * dX;
+        momentsY.dSum += dY;
+        momentsY.dSquares += dY * dY;
+        dProducts += dX * dY;
     }
+    state.Store({momentsX.dSum, momentsX.dSquares, momentsY.dSum, momentsY.dSquares, dProducts,
+                 dShiftX, dShiftY, 0.0});
+    return true;
+}
+
+// The deviations about the means. A series without deviation (after the moments'
+// rounding rule) has none in common with the other either, so a window that turned
+// constant covaries by exactly 0.
+bool SumPair(CFunctionFrame& frame, int nMinimum, PairSums& sums) {
+    WindowMoments momentsX;
+    WindowMoments momentsY;
+    double dProducts = 0.0;
+    if (!frame.Enter(5) || !OpenWindow(frame, STATEFUL_X, PAIR_N, nMinimum, sums.n) ||
+        !ReadPairSums(frame, sums.n, momentsX, momentsY, dProducts)) {
+        return false;
+    }
+    sums.dSquaresX = momentsX.DeviationSquares();
+    sums.dSquaresY = momentsY.DeviationSquares();
+    sums.dProducts = sums.dSquaresX > 0 && sums.dSquaresY > 0
+                         ? dProducts - momentsX.dSum * momentsY.dSum / sums.n
+                         : 0.0;
     return true;
 }
 

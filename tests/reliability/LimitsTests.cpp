@@ -308,7 +308,8 @@ TEST(Limits, LongWindowsCostWhatShortOnesCost) {
     constexpr int kBars = 20000;
     for (const char* szCall :
          {"ma(c,N)", "sum(c,N)", "count(c>o,N)", "exist(c>o,N)", "hhv(h,N)", "llvbars(l,N)",
-          "std(c,N)", "expmema(c,N)", "mema(c,N)", "every(c>o,N)", "xma(c,N)", "devsq(c,N)"}) {
+          "std(c,N)", "expmema(c,N)", "mema(c,N)", "every(c>o,N)", "xma(c,N)", "devsq(c,N)",
+          "covar(c,o,N)", "relate(c,o,N)"}) {
         SCOPED_TRACE(szCall);
         std::string strShort = std::string("a:") + szCall + ";";
         std::string strLong = strShort;
