@@ -327,9 +327,13 @@ public:
         m_nValues = nValues;
         m_nBar = frame.Bar();
         double* pPrevious = m_pBuffer;
-        const double* pLast = m_pBuffer + nValues + 1;
+        double* pLast = m_pBuffer + nValues + 1;
         if (IsStoredBar(pLast[0], static_cast<int64_t>(m_nBar) - 1)) {
             std::copy(pLast, pLast + nValues + 1, pPrevious);
+        } else if (IsStoredBar(pLast[0], m_nBar)) {
+            // p is computed again (a forming bar): what it stored before no longer
+            // holds, and must not carry on to p + 1 if this time nothing is stored.
+            pLast[0] = UNCOMPUTED_VALUE;
         }
         return true;
     }

@@ -199,20 +199,28 @@ TEST(CalculationSchedule, IncrementalCalculationEqualsOneGo) {
 // calculated again with force before the next bar comes), must end with the same
 // values as one calculation over the final bars: window functions carry running
 // state and sliding candidates from bar to bar, and a recomputed bar must replace
-// what it left there, not add to it.
+// what it left there, not add to it, and a forming bar that ends without a value
+// must leave nothing for the next bar to continue from. The same holds for calls
+// nested in windows, whose values are kept.
 TEST(CalculationSchedule, ArrivingAndFormingBarsEqualOneGo) {
     const char* pszScript =
         "a=hhv(close,40);\r\n"
         "b=llv(low,7)+hhvbars(high,60);\r\n"
         "c=ma(close,30)+sum(close,50);\r\n"
         "d=ema(close,12);\r\n"
+        "e=ma(sum(close,5),8);\r\n"
+        "f=std(ema(low,4)-1,9);\r\n"
         ".curveline(a," QX_TEST_COLOUR
         ",1);\r\n"
         ".curveline(b," QX_TEST_COLOUR
         ",1);\r\n"
         ".curveline(c," QX_TEST_COLOUR
         ",1);\r\n"
-        ".curveline(d," QX_TEST_COLOUR ",1);\r\n";
+        ".curveline(d," QX_TEST_COLOUR
+        ",1);\r\n"
+        ".curveline(e," QX_TEST_COLOUR
+        ",1);\r\n"
+        ".curveline(f," QX_TEST_COLOUR ",1);\r\n";
     constexpr int BARS = 300;
     constexpr int HISTORY = 150;
     std::srand(11);
@@ -225,8 +233,8 @@ TEST(CalculationSchedule, ArrivingAndFormingBarsEqualOneGo) {
         vecPrices.push_back(vecValues);
     }
     const int arrFields[] = {FIELD_CLOSE, FIELD_OPEN, FIELD_HIGH, FIELD_LOW};
-    CalculatorRig whole(pszScript, {"a", "b", "c", "d"}, {}, BARS);
-    CalculatorRig arriving(pszScript, {"a", "b", "c", "d"}, {}, BARS);
+    CalculatorRig whole(pszScript, {"a", "b", "c", "d", "e", "f"}, {}, BARS);
+    CalculatorRig arriving(pszScript, {"a", "b", "c", "d", "e", "f"}, {}, BARS);
     ASSERT_TRUE(whole.parser.m_bParsed);
     for (int i = 0; i < 4; ++i) {
         whole.source.SetField(arrFields[i], vecPrices[static_cast<size_t>(i)]);
@@ -256,7 +264,7 @@ TEST(CalculationSchedule, ArrivingAndFormingBarsEqualOneGo) {
     }
     ASSERT_TRUE(whole.calculator.UpdateDisplayData());
     ASSERT_TRUE(arriving.calculator.UpdateDisplayData());
-    for (int nLine = 0; nLine < 4; ++nLine) {
+    for (int nLine = 0; nLine < 6; ++nLine) {
         double arrWhole[BARS];
         double arrArriving[BARS];
         bool arrWholeValid[BARS];
