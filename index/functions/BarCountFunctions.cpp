@@ -238,7 +238,7 @@ int Filter(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarO
     if (!frame.Enter(4) || !frame.EvaluateArg(3, 0, dN) || !frame.EvaluateArg(2, 0, dX)) {
         return frame.Status();
     }
-    double* pBuffer = frame.GetStateBuffer(1, CRunningState::BufferLength(1));
+    double* pBuffer = frame.GetBarEntries(1, 2);
     if (pBuffer == nullptr) return frame.Status();
     CFilterState state{pBuffer};
     const int p = frame.Bar();

@@ -99,6 +99,9 @@ public:
     // double per bar, and two spare) for a length of 0. Starts as UNCOMPUTED_VALUE.
     // Null, with the status set, for a malformed slot or exhausted memory.
     double* GetStateBuffer(int nElement, int nLength, bool bSecond = false);
+    // The (first) slot's state as two entries of nEntryLength doubles, each beginning
+    // with its bar (CSeriesStore::GetBarEntries); null, with the status set, as above.
+    double* GetBarEntries(int nElement, int nEntryLength);
     // The workspace of the (first) state slot in element nElement (CSeriesStore::
     // GetWorkspace); null, with the status untouched, when there is none.
     std::vector<double>* GetStateWorkspace(int nElement);
@@ -136,6 +139,8 @@ private:
     }
 
     bool Check(int nElements, bool bAtLeast);
+    // The state slot number in element nElement; -1, rejected, for a malformed one.
+    int StateSlot(int nElement, bool bSecond);
     bool EvaluateArgFully(int nElement, int nBarOffset, double& dValue);
     bool ResolveOwnSeries(int nElement, double*& pSeries) {
         if (m_pOwnSeries != nullptr && nElement == m_nOwnElement) {
@@ -243,19 +248,32 @@ inline bool CFunctionFrame::TestSameOrGrowingWindow(int nElement, int nWindow, b
     return true;
 }
 
-inline double* CFunctionFrame::GetStateBuffer(int nElement, int nLength, bool bSecond) {
+inline int CFunctionFrame::StateSlot(int nElement, bool bSecond) {
     if (ElementType(nElement) != OperandType::StateSlots) {
         Reject();
-        return nullptr;
+        return -1;
     }
     const uint32_t nSlots = static_cast<uint32_t>(ElementValue(nElement));
     const uint32_t nSlot = bSecond ? (nSlots >> 16) & 0xFFFF : nSlots & 0xFFFF;
     if (nSlot == NO_SECOND_STATE_SLOT) {
         Reject();
-        return nullptr;
+        return -1;
     }
-    double* pBuffer =
-        m_pContext->pStore->GetSeries(SERIES_KIND_STATE, static_cast<int>(nSlot), nLength);
+    return static_cast<int>(nSlot);
+}
+
+inline double* CFunctionFrame::GetStateBuffer(int nElement, int nLength, bool bSecond) {
+    const int nSlot = StateSlot(nElement, bSecond);
+    if (nSlot < 0) return nullptr;
+    double* pBuffer = m_pContext->pStore->GetSeries(SERIES_KIND_STATE, nSlot, nLength);
+    if (pBuffer == nullptr) Reject();
+    return pBuffer;
+}
+
+inline double* CFunctionFrame::GetBarEntries(int nElement, int nEntryLength) {
+    const int nSlot = StateSlot(nElement, false);
+    if (nSlot < 0) return nullptr;
+    double* pBuffer = m_pContext->pStore->GetBarEntries(nSlot, nEntryLength);
     if (pBuffer == nullptr) Reject();
     return pBuffer;
 }
@@ -322,7 +340,7 @@ public:
     // quantities (1 to MAX_VALUES), to the frame's bar. False with the frame's status set.
     bool Load(CFunctionFrame& frame, int nElement, int nValues = 1) {
         if (nValues < 1 || nValues > MAX_VALUES) return frame.Reject();
-        m_pBuffer = frame.GetStateBuffer(nElement, BufferLength(nValues));
+        m_pBuffer = frame.GetBarEntries(nElement, nValues + 1);
         if (m_pBuffer == nullptr) return false;
         m_nValues = nValues;
         m_nBar = frame.Bar();

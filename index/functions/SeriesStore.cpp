@@ -16,6 +16,7 @@ CSeriesStore::~CSeriesStore() {
 void CSeriesStore::ReleaseSlot(SeriesSlot& slot) {
     if (slot.pValues == nullptr) return;
     m_setShortSeries.erase(slot.pValues);
+    m_mapBarEntries.erase(slot.pValues);
     delete[] slot.pValues;
     slot.pValues = nullptr;
     slot.nLength = 0;
@@ -86,6 +87,20 @@ std::vector<double>* CSeriesStore::GetWorkspace(int nSlot) {
     return m_vecWorkspaces[nIndex].get();
 }
 
+double* CSeriesStore::GetBarEntries(int nSlot, int nEntryLength) {
+    if (nEntryLength < 1 || nEntryLength > 16) return nullptr;
+    const bool bNew = FindSeries(SERIES_KIND_STATE, nSlot) == nullptr;
+    double* pBuffer = GetSeries(SERIES_KIND_STATE, nSlot, 2 * nEntryLength);
+    if (pBuffer == nullptr || !bNew) return pBuffer;
+    try {
+        m_mapBarEntries.emplace(pBuffer, nEntryLength);
+    } catch (...) {
+        DeleteSeries(SERIES_KIND_STATE, nSlot);
+        return nullptr;
+    }
+    return pBuffer;
+}
+
 double* CSeriesStore::GetNodeSeries(int64_t nNode) {
     const auto it = m_mapNodeNumbers.find(nNode);
     if (it != m_mapNodeNumbers.end()) return GetSeries(SERIES_KIND_NODE, it->second, 0);
@@ -119,6 +134,15 @@ void CSeriesStore::Invalidate(int nFirst, int nLast) {
             if (slot.pValues == nullptr || m_setShortSeries.count(slot.pValues) != 0) continue;
             // A whole series spans m_nBarCount + 2 doubles, so nTo is always inside.
             std::fill(slot.pValues + nFrom, slot.pValues + nTo + 1, UNCOMPUTED_VALUE);
+        }
+    }
+    for (const auto& entries : m_mapBarEntries) {
+        double* pBuffer = const_cast<double*>(entries.first);
+        for (double* pEntry : {pBuffer, pBuffer + entries.second}) {
+            if (IsComputed(pEntry[0]) && pEntry[0] >= static_cast<double>(nFrom) &&
+                pEntry[0] <= static_cast<double>(nTo)) {
+                pEntry[0] = UNCOMPUTED_VALUE;
+            }
         }
     }
     for (std::unique_ptr<std::vector<double>>& pWorkspace : m_vecWorkspaces) {

@@ -84,6 +84,14 @@ public:
     // overlap the invalidated ones. Null for a slot out of range or exhausted memory.
     std::vector<double>* GetWorkspace(int nSlot);
 
+    // A per-call state series of two entries of nEntryLength doubles, each beginning
+    // with the bar it was computed for (the running state of the window functions).
+    // Invalidate forgets an entry whose bar it covers, so that running state never
+    // outlives the values it was derived from: a forming bar computed again, which
+    // may end without storing anything, leaves nothing stale for the next bar.
+    // Null as GetSeries; an entry length outside 1..16 is refused.
+    double* GetBarEntries(int nSlot, int nEntryLength);
+
     // The kept values of an expression node (identified by its operand value) that a
     // function reads at bars other than the one it computes. Without them every such
     // read evaluates the node again, and nested window functions cost the product of
@@ -112,5 +120,6 @@ private:
     std::vector<SeriesSlot> m_vecSeries[SERIES_KIND_COUNT];
     std::set<double*> m_setShortSeries;
     std::vector<std::unique_ptr<std::vector<double>>> m_vecWorkspaces;  // by state slot
+    std::unordered_map<const double*, int> m_mapBarEntries;             // buffer -> entry length
     std::unordered_map<int64_t, int> m_mapNodeNumbers;  // node operand -> SERIES_KIND_NODE number
 };

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -203,24 +204,36 @@ TEST(CalculationSchedule, IncrementalCalculationEqualsOneGo) {
 // must leave nothing for the next bar to continue from. The same holds for calls
 // nested in windows, whose values are kept.
 TEST(CalculationSchedule, ArrivingAndFormingBarsEqualOneGo) {
-    const char* pszScript =
-        "a=hhv(close,40);\r\n"
-        "b=llv(low,7)+hhvbars(high,60);\r\n"
-        "c=ma(close,30)+sum(close,50);\r\n"
-        "d=ema(close,12);\r\n"
-        "e=ma(sum(close,5),8);\r\n"
-        "f=std(ema(low,4)-1,9);\r\n"
-        ".curveline(a," QX_TEST_COLOUR
-        ",1);\r\n"
-        ".curveline(b," QX_TEST_COLOUR
-        ",1);\r\n"
-        ".curveline(c," QX_TEST_COLOUR
-        ",1);\r\n"
-        ".curveline(d," QX_TEST_COLOUR
-        ",1);\r\n"
-        ".curveline(e," QX_TEST_COLOUR
-        ",1);\r\n"
-        ".curveline(f," QX_TEST_COLOUR ",1);\r\n";
+    const std::vector<std::string> vecLines = {
+        "hhv(close,40)",
+        "llv(low,7)+hhvbars(high,60)",
+        "ma(close,30)+sum(close,50)",
+        "ema(close,12)",
+        "ma(sum(close,5),8)",
+        "std(ema(low,4)-1,9)",
+        "count(close>open,9)",
+        "exist(close>20,6)",
+        "every(close>2,3)",
+        "wma(close,6)",
+        "xma(close,7)",
+        "covar(close,open,10)",
+        "relate(high,low,12)",
+        "mular(close/20+1,4)",
+        "barssincen(close>15,10)",
+        "devsq(close,5)",
+        "sma(close,5,2)",
+        "expmema(close,6)",
+    };
+    std::string strScript;
+    std::vector<std::string> vecNames;
+    for (size_t i = 0; i < vecLines.size(); ++i) {
+        vecNames.push_back("v" + std::to_string(i));
+        strScript += vecNames.back() + "=" + vecLines[i] + ";\r\n";
+    }
+    for (const std::string& strName : vecNames) {
+        strScript += ".curveline(" + strName + "," QX_TEST_COLOUR ",1);\r\n";
+    }
+    const int nLines = static_cast<int>(vecLines.size());
     constexpr int BARS = 300;
     constexpr int HISTORY = 150;
     std::srand(11);
@@ -233,8 +246,8 @@ TEST(CalculationSchedule, ArrivingAndFormingBarsEqualOneGo) {
         vecPrices.push_back(vecValues);
     }
     const int arrFields[] = {FIELD_CLOSE, FIELD_OPEN, FIELD_HIGH, FIELD_LOW};
-    CalculatorRig whole(pszScript, {"a", "b", "c", "d", "e", "f"}, {}, BARS);
-    CalculatorRig arriving(pszScript, {"a", "b", "c", "d", "e", "f"}, {}, BARS);
+    CalculatorRig whole(strScript, vecNames, {}, BARS);
+    CalculatorRig arriving(strScript, vecNames, {}, BARS);
     ASSERT_TRUE(whole.parser.m_bParsed);
     for (int i = 0; i < 4; ++i) {
         whole.source.SetField(arrFields[i], vecPrices[static_cast<size_t>(i)]);
@@ -264,7 +277,7 @@ TEST(CalculationSchedule, ArrivingAndFormingBarsEqualOneGo) {
     }
     ASSERT_TRUE(whole.calculator.UpdateDisplayData());
     ASSERT_TRUE(arriving.calculator.UpdateDisplayData());
-    for (int nLine = 0; nLine < 6; ++nLine) {
+    for (int nLine = 0; nLine < nLines; ++nLine) {
         double arrWhole[BARS];
         double arrArriving[BARS];
         bool arrWholeValid[BARS];
@@ -273,9 +286,11 @@ TEST(CalculationSchedule, ArrivingAndFormingBarsEqualOneGo) {
         ASSERT_TRUE(
             arriving.calculator.GetValues(nLine, 0, BARS - 1, arrArriving, arrArrivingValid));
         for (int i = 0; i < BARS; ++i) {
-            ASSERT_EQ(arrWholeValid[i], arrArrivingValid[i]) << "line " << nLine << " bar " << i;
+            ASSERT_EQ(arrWholeValid[i], arrArrivingValid[i])
+                << vecLines[static_cast<size_t>(nLine)] << " bar " << i;
             if (arrWholeValid[i]) {
-                ASSERT_NEAR(arrWhole[i], arrArriving[i], 1e-9) << "line " << nLine << " bar " << i;
+                ASSERT_NEAR(arrWhole[i], arrArriving[i], 1e-9)
+                    << vecLines[static_cast<size_t>(nLine)] << " bar " << i;
             }
         }
     }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "index/functions/SeriesStore.h"
 #include "index/functions/ValueConventions.h"
 
@@ -99,6 +102,30 @@ TEST(SeriesStore, NodeSeriesAreKeptPerNodeAndForgottenTogether) {
     double* pAgain = store.GetNodeSeries(0x2000);
     ASSERT_NE(pAgain, nullptr);
     EXPECT_TRUE(AllUncomputed(pAgain, 0, 7));
+}
+
+// Running state forgets the entries of invalidated bars and keeps the others; a
+// plain short series is left alone.
+TEST(SeriesStore, BarEntriesForgetInvalidatedBars) {
+    CSeriesStore store(10);
+    double* pEntries = store.GetBarEntries(0, 2);
+    ASSERT_NE(pEntries, nullptr);
+    EXPECT_EQ(store.GetBarEntries(0, 2), pEntries);
+    EXPECT_EQ(store.GetBarEntries(1, 0), nullptr);
+    EXPECT_EQ(store.GetBarEntries(1, 17), nullptr);
+    double* pPlain = store.GetSeries(SERIES_KIND_STATE, 2, 4);
+    ASSERT_NE(pPlain, nullptr);
+    const double arrState[] = {4, 40, 5, 50};
+    std::copy(std::begin(arrState), std::end(arrState), pEntries);
+    std::copy(std::begin(arrState), std::end(arrState), pPlain);
+
+    store.Invalidate(5, 9);
+    EXPECT_EQ(pEntries[0], 4.0);
+    EXPECT_EQ(pEntries[1], 40.0);
+    EXPECT_FALSE(IsComputed(pEntries[2]));
+    EXPECT_TRUE(std::equal(std::begin(arrState), std::end(arrState), pPlain));
+    store.Invalidate(0, 4);
+    EXPECT_FALSE(IsComputed(pEntries[0]));
 }
 
 }  // namespace
