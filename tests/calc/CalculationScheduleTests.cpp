@@ -204,26 +204,19 @@ TEST(CalculationSchedule, IncrementalCalculationEqualsOneGo) {
 // must leave nothing for the next bar to continue from. The same holds for calls
 // nested in windows, whose values are kept.
 TEST(CalculationSchedule, ArrivingAndFormingBarsEqualOneGo) {
+    // clang-format off
     const std::vector<std::string> vecLines = {
-        "hhv(close,40)",
-        "llv(low,7)+hhvbars(high,60)",
-        "ma(close,30)+sum(close,50)",
-        "ema(close,12)",
-        "ma(sum(close,5),8)",
-        "std(ema(low,4)-1,9)",
-        "count(close>open,9)",
-        "exist(close>20,6)",
-        "every(close>2,3)",
-        "wma(close,6)",
-        "xma(close,7)",
-        "covar(close,open,10)",
-        "relate(high,low,12)",
-        "mular(close/20+1,4)",
-        "barssincen(close>15,10)",
-        "devsq(close,5)",
-        "sma(close,5,2)",
-        "expmema(close,6)",
+        "hhv(close,40)",        "llv(low,7)+hhvbars(high,60)", "ma(close,30)+sum(close,50)",
+        "ema(close,12)",        "ma(sum(close,5),8)",          "std(ema(low,4)-1,9)",
+        "count(close>open,9)",  "exist(close>20,6)",           "every(close>2,3)",
+        "wma(close,6)",         "xma(close,7)",                "covar(close,open,10)",
+        "relate(high,low,12)",  "mular(close/20+1,4)",         "barssincen(close>15,10)",
+        "devsq(close,5)",       "sma(close,5,2)",              "expmema(close,6)",
+        "filter(close>12,3)",   "barslastcount(close>10)",     "sar(5,2,20)",
+        "cross(close,ma(close,5))", "longcross(close,open,3)", "upnday(close,3)",
+        "hod(close,5)",         "avedev(close,5)",             "forcast(close,6)",
     };
+    // clang-format on
     std::string strScript;
     std::vector<std::string> vecNames;
     for (size_t i = 0; i < vecLines.size(); ++i) {
