@@ -137,8 +137,7 @@ void CSeriesStore::Invalidate(int nFirst, int nLast) {
         }
     }
     for (const auto& entries : m_mapBarEntries) {
-        double* pBuffer = const_cast<double*>(entries.first);
-        for (double* pEntry : {pBuffer, pBuffer + entries.second}) {
+        for (double* pEntry : {entries.first, entries.first + entries.second}) {
             if (IsComputed(pEntry[0]) && pEntry[0] >= static_cast<double>(nFrom) &&
                 pEntry[0] <= static_cast<double>(nTo)) {
                 pEntry[0] = UNCOMPUTED_VALUE;

@@ -120,6 +120,6 @@ private:
     std::vector<SeriesSlot> m_vecSeries[SERIES_KIND_COUNT];
     std::set<double*> m_setShortSeries;
     std::vector<std::unique_ptr<std::vector<double>>> m_vecWorkspaces;  // by state slot
-    std::unordered_map<const double*, int> m_mapBarEntries;             // buffer -> entry length
+    std::unordered_map<double*, int> m_mapBarEntries;                   // buffer -> entry length
     std::unordered_map<int64_t, int> m_mapNodeNumbers;  // node operand -> SERIES_KIND_NODE number
 };
