@@ -240,11 +240,13 @@ inline bool CFunctionFrame::TestSamePeriod(int nElement, int nWindow, bool& bSam
 }
 
 inline bool CFunctionFrame::TestSameOrGrowingWindow(int nElement, int nWindow, bool& bSame) {
-    if (!TestSamePeriod(nElement, nWindow, bSame)) return false;
-    if (bSame || nWindow != m_nBar + 1) return true;
+    bSame = false;
     double dEarlier = INVALID_VALUE;
     if (!EvaluateArg(nElement, 1, dEarlier)) return false;
-    bSame = !IsInvalid(dEarlier) && ToCount(dEarlier) >= m_nBar;
+    if (IsInvalid(dEarlier)) return true;
+    // p - 1's window spanned min(N', p) bars; p's grows from it when both reach bar 0.
+    const int nEarlier = ToCount(dEarlier);
+    bSame = nWindow == std::min(nEarlier, m_nBar) || (nWindow == m_nBar + 1 && nEarlier >= m_nBar);
     return true;
 }
 
