@@ -6,4 +6,6 @@ set(QX_FUZZ_TARGET_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/FormulaGenerator.cpp
   ${CMAKE_CURRENT_LIST_DIR}/CalculateTarget.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ShapeTarget.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RangeDifferential.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RangeTarget.cpp
 )

@@ -14,3 +14,5 @@ int FuzzCompile(const uint8_t* pData, size_t nSize);
 int FuzzCalculate(const uint8_t* pData, size_t nSize);
 // Every drawing-tool kind driven by mouse events, settings and a fickle converter.
 int FuzzShapes(const uint8_t* pData, size_t nSize);
+// Column-at-a-time against bar-by-bar evaluation, compared bit for bit.
+int FuzzRange(const uint8_t* pData, size_t nSize);

@@ -45,6 +45,7 @@ CIndexCalculator::CIndexCalculator()
       m_nCalcLast(-1),
       m_bDisplayValid(false),
       m_bStop(false),
+      m_nRangeMinBars(DEFAULT_RANGE_MIN_BARS),
       m_bLongHistory(false),
       m_bVolatile(false),
       m_bFutureData(false) {}

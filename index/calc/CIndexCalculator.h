@@ -30,6 +30,8 @@ class CCalculateInfo;
 class CFieldCache;
 class CPriceCache;
 class CSeriesStore;
+struct DrawSeriesKey;
+struct EvalContext;
 struct ExprNode;
 
 // The most bars a calculation takes on. Every series of a formula holds one double
@@ -60,6 +62,13 @@ public:
     bool GetDrawInfo(int from, int to, int step, const std::set<int>* excluded,
                      std::vector<QXDrawInfo::GraphDrawInfo>* out) override;
     bool ReleaseDrawInfo(std::vector<QXDrawInfo::GraphDrawInfo>* infos) override;
+
+    // Spans of at least this many bars are evaluated column at a time where the
+    // formula allows it; shorter ones (a new bar, a forming bar) go bar by bar, which
+    // gives the same values without building a plan. 0 takes every span column at a
+    // time, INT_MAX none: the differential tests compare the two.
+    static constexpr int DEFAULT_RANGE_MIN_BARS = 64;
+    void SetRangeMinBars(int nBars) { m_nRangeMinBars = nBars; }
 
     // What the draw-stage producers read; valid only while GetDrawInfo runs them.
     IIndexParser* GetParser() override;
@@ -102,7 +111,13 @@ private:
     void NormaliseRange(int& nFrom, int& nTo) const;
     bool CalculateRange(int nFrom, int nTo);
     bool EvaluateAll(int nFrom, int nTo);
-    void EvaluateDrawStatement(int nFrom, int nTo, const ExprNode* pCallNode);
+    void EvaluateDrawStatement(int nFrom, int nTo, const ExprNode* pCallNode,
+                               std::vector<std::pair<int, int>>& vecSettled);
+    // The bars nFirst..nLast of one series a drawing statement names, column at a
+    // time when its tree has a range plan; false when it must go bar by bar.
+    bool EvaluateSpan(EvalContext& context, const DrawSeriesKey& key, int nFirst, int nLast,
+                      const std::vector<std::pair<int, int>>& vecSettled);
+    void EvaluateBars(EvalContext& context, const DrawSeriesKey& key, int nFirst, int nLast);
 
     // Readers (DisplayPublisher.cpp, ValueRange.cpp, DrawStageDispatch.cpp); all under
     // both locks.
@@ -133,6 +148,7 @@ private:
     std::unique_ptr<CSeriesStore> m_pDisplayStore;
     std::recursive_mutex m_mtxDisplay;  // the display store
     std::atomic<bool> m_bStop;          // set from any thread without a lock
+    int m_nRangeMinBars;                // shortest span evaluated column at a time
     bool m_bLongHistory;
     bool m_bVolatile;
     bool m_bFutureData;

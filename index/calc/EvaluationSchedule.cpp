@@ -3,12 +3,15 @@
 // is computed on demand at the bars that are asked for and memoised in the working
 // store, so each (series, bar) is computed once per calculation.
 #include <algorithm>
+#include <new>
 
 #include "IIndexDataSource.h"
 #include "index/calc/CIndexCalculator.h"
 #include "index/calc/CalculationWindow.h"
 #include "index/calc/DrawArgumentLayout.h"
 #include "index/calc/PriceCache.h"
+#include "index/calc/RangeEvaluator.h"
+#include "index/calc/RangePlan.h"
 #include "index/compiler/CompiledFormula.h"
 #include "index/functions/EvalContext.h"
 #include "index/functions/OperandEvaluator.h"
@@ -81,16 +84,42 @@ bool CIndexCalculator::EvaluateAll(int nFrom, int nTo) {
     m_pStore->Invalidate(nFrom, nTo);
     m_assignments.Build(*pInfo);
     m_plan.Build(*pInfo, m_pStore.get(), m_assignments);
+    // The series computed so far over the whole span: later statements may read them
+    // from the store any number of times.
+    std::vector<std::pair<int, int>> vecSettled;
     const int nCount = static_cast<int>(pInfo->m_vecDrawStatements.size());
     for (int i = 0; i < nCount; ++i) {
         const ExprNode* pCallNode = GetDrawCallNode(*pInfo, i);
-        if (pCallNode != nullptr) EvaluateDrawStatement(nFrom, nTo, pCallNode);
+        if (pCallNode != nullptr) EvaluateDrawStatement(nFrom, nTo, pCallNode, vecSettled);
         if (m_bStop) return false;
     }
     return true;
 }
 
-void CIndexCalculator::EvaluateDrawStatement(int nFrom, int nTo, const ExprNode* pCallNode) {
+bool CIndexCalculator::EvaluateSpan(EvalContext& context, const DrawSeriesKey& key, int nFrom,
+                                    int nTo, const std::vector<std::pair<int, int>>& vecSettled) {
+    if (nTo - nFrom + 1 < m_nRangeMinBars) return false;
+    if (key.nKind != SERIES_KIND_OUTPUT && key.nKind != SERIES_KIND_VARIABLE) return false;
+    const CReferencePlan::Entry* pEntry = m_plan.Find(true, key.nRefIndex);
+    if (pEntry == nullptr || pEntry->nTarget != CReferencePlan::TARGET_SERIES ||
+        pEntry->nKind != key.nKind || pEntry->nNumber != key.nNumber) {
+        return false;
+    }
+    CRangePlan plan;
+    const Statement* pAssignment = pEntry->bAssignmentKnown ? pEntry->pAssignment : nullptr;
+    try {
+        if (!plan.Build(*context.pInfo, key.nKind, key.nNumber, pAssignment, vecSettled)) {
+            return false;
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    CRangeEvaluator evaluator;
+    return evaluator.Run(plan, context, nFrom, nTo) != CRangeEvaluator::NOT_STARTED;
+}
+
+void CIndexCalculator::EvaluateDrawStatement(int nFrom, int nTo, const ExprNode* pCallNode,
+                                             std::vector<std::pair<int, int>>& vecSettled) {
     const CCalculateInfo* pInfo = CompiledFormula();
     if (pInfo == nullptr || m_pStore == nullptr || m_pDataSource == nullptr) return;
 
@@ -120,15 +149,24 @@ void CIndexCalculator::EvaluateDrawStatement(int nFrom, int nTo, const ExprNode*
             (key.nKind == SERIES_KIND_VARIABLE && pInfo->m_setVolatileVariables.count(key.nNumber));
         const int nFirst = bVolatile ? context.nCalcFirst : nFrom;
         const int nLast = bVolatile ? context.nCalcLast : nTo;
-        for (int nBar = nFirst; nBar <= nLast; ++nBar) {
-            if (m_bStop) return;
-            context.nBar = nBar;
-            context.bDrawMode = true;
-            // The value is not needed here: evaluating the reference stores it in
-            // the referenced series. A failed bar stays uncomputed and is tried
-            // again when it is next needed.
-            double dIgnored = INVALID_VALUE;
-            EvaluateOperand(&context, OperandType::Reference, key.nRefIndex, &dIgnored, 0);
-        }
+        const bool bSpan = !bVolatile && EvaluateSpan(context, key, nFirst, nLast, vecSettled);
+        if (m_bStop) return;
+        if (!bSpan) EvaluateBars(context, key, nFirst, nLast);
+        if (m_bStop) return;
+        vecSettled.emplace_back(key.nKind, key.nNumber);
+    }
+}
+
+void CIndexCalculator::EvaluateBars(EvalContext& context, const DrawSeriesKey& key, int nFirst,
+                                    int nLast) {
+    for (int nBar = nFirst; nBar <= nLast; ++nBar) {
+        if (m_bStop) return;
+        context.nBar = nBar;
+        context.bDrawMode = true;
+        // The value is not needed here: evaluating the reference stores it in the
+        // referenced series. A failed bar stays uncomputed and is tried again when it
+        // is next needed.
+        double dIgnored = INVALID_VALUE;
+        EvaluateOperand(&context, OperandType::Reference, key.nRefIndex, &dIgnored, 0);
     }
 }

@@ -18,6 +18,7 @@
 
 #include "index/functions/FunctionDispatch.h"
 #include "index/functions/FunctionFrame.h"
+#include "index/functions/RunningArithmetic.h"
 #include "index/functions/ValueConventions.h"
 
 namespace {
@@ -85,7 +86,7 @@ int SimpleAverage(const ExprNode* pNode, double* pOut, EvalContext* pContext, in
         double dLeaving = 0.0;
         if (!frame.EvaluateArg(ELEMENT_X, n, dLeaving)) return frame.Status();
         if (IsInvalid(dX) || IsInvalid(dLeaving)) return frame.ReturnInvalid();
-        dSum = state.Previous() - dLeaving + dX;
+        dSum = SlideWindowSum(state.Previous(), dLeaving, dX);
     } else {
         bool bComplete = false;
         if (!SumBack(frame, 1, n - 1, dSum, bComplete)) return frame.Status();
@@ -233,7 +234,7 @@ int ExponentialAverage(const ExprNode* pNode, double* pOut, EvalContext* pContex
     int n = 0;
     if (!EnterRecursive(frame, 4) || !frame.ReadPeriod(ELEMENT_PARAM1, n)) return frame.Status();
     return BlendWithPrevious(frame, STORE_INVALID, [n](double dPrev, double dX) {
-        return ((n - 1.0) * dPrev + 2.0 * dX) / (n + 1.0);
+        return BlendExponential(n, dPrev, dX);
     });
 }
 
@@ -249,7 +250,7 @@ int ShareAverage(const ExprNode* pNode, double* pOut, EvalContext* pContext, int
     const double dN = n;
     const double dShare = std::min(dM, dN);
     return BlendWithPrevious(frame, true, [dN, dShare](double dPrev, double dX) {
-        return ((dN - dShare) * dPrev + dShare * dX) / dN;
+        return BlendShare(dN, dShare, dPrev, dX);
     });
 }
 

@@ -7,6 +7,7 @@
 #include "IIndexDataSource.h"
 #include "index/compiler/CompiledFormula.h"
 #include "index/functions/AssignmentIndex.h"
+#include "index/functions/BinaryOperators.h"
 #include "index/functions/FieldCache.h"
 #include "index/functions/FunctionDispatch.h"
 #include "index/functions/ReferencePlan.h"
@@ -61,46 +62,12 @@ bool HasArrays(const ExprNode& node) {
     return node.nArgs == 0 || (node.pValues != nullptr && node.pTypes != nullptr);
 }
 
-// "^" is a power. The formula language has no "^" and the front end never writes
-// one, so no stored formula depends on its meaning, and a power is what anyone
-// writing "^" expects. (Combining the bit patterns of the operands, the other
-// candidate, would give meaningless numbers and could even forge INVALID_VALUE.)
-// The compiler binds it like "+" and "-", left to right: 2*3^2 is (2*3)^2.
-//
-// A zero divisor gives 0: it is a data condition, and charts want a line there
-// rather than a gap.
-using BinaryOperator = double (*)(double dLeft, double dRight);
-
-// The binary operators, indexed by node kind. Kinds 12 to 15 are no operators:
-// Unary is never built by the compiler and is refused, Reference is reached through
-// Reference operands, Call and StatefulCall go to the dispatcher.
-// clang-format off
-constexpr BinaryOperator s_arrOperators[] = {
-    [](double a, double b) { return a + b; },                                         // 0  +
-    [](double a, double b) { return a - b; },                                         // 1  -
-    [](double a, double b) { return a * b; },                                         // 2  *
-    [](double a, double b) { return IsZero(b) ? 0.0 : a / b; },                       // 3  /
-    [](double a, double b) { return IsZero(a) || IsZero(b) ? 0.0 : 1.0; },            // 4  &
-    [](double a, double b) { return IsZero(a) && IsZero(b) ? 0.0 : 1.0; },            // 5  |
-    [](double a, double b) { return IsGreater(a, b) ? 1.0 : 0.0; },                   // 6  >
-    [](double a, double b) { return IsGreater(b, a) ? 1.0 : 0.0; },                   // 7  <
-    [](double a, double b) { return IsEqual(a, b) ? 1.0 : 0.0; },                     // 8  =
-    [](double a, double b) { return IsEqual(a, b) || IsGreater(a, b) ? 1.0 : 0.0; },  // 9  >=
-    [](double a, double b) { return IsEqual(a, b) || IsGreater(b, a) ? 1.0 : 0.0; },  // 10 <=
-    [](double a, double b) { return IsEqual(a, b) ? 0.0 : 1.0; },                     // 11 <>
-    nullptr, nullptr, nullptr, nullptr,                                               // 12..15
-    [](double a, double b) { return std::pow(a, b); },                                // 16 ^
-};
-// clang-format on
-static_assert(std::size(s_arrOperators) == NodeKind::Caret + 1, "one row per node kind");
-
 int EvaluateNode(EvalContext& context, const ExprNode* pNode, double* pOut, int nBarOffset) {
     if (pNode == nullptr || !HasArrays(*pNode)) return EVAL_ERROR;
     if (pNode->nKind == NodeKind::Call || pNode->nKind == NodeKind::StatefulCall) {
         return CallFunction(pNode, pOut, &context, nBarOffset);
     }
-    if (pNode->nKind >= std::size(s_arrOperators)) return EVAL_ERROR;
-    const BinaryOperator pfnOperator = s_arrOperators[pNode->nKind];
+    const BinaryOperator pfnOperator = FindBinaryOperator(pNode->nKind);
     if (pfnOperator == nullptr || pNode->nArgs != 2) return EVAL_ERROR;
 
     double dLeft = INVALID_VALUE;

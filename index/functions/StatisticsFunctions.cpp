@@ -19,6 +19,7 @@
 
 #include "index/functions/FunctionDispatch.h"
 #include "index/functions/FunctionFrame.h"
+#include "index/functions/RunningArithmetic.h"
 #include "index/functions/ValueConventions.h"
 
 namespace {
@@ -65,27 +66,6 @@ double MeanOf(const std::vector<double>& vecValues) {
     return dShift + dSum / static_cast<double>(vecValues.size());
 }
 
-// Sums of the window about a shift c taken from its values: S = Σ(x - c) and
-// Q = Σ(x - c)². Plain sums of values and squares would lose the variance of
-// prices to cancellation: around 100 with a deviation of 0.01, Q - S²/n cancels
-// eight of Q's sixteen digits. About a shift among the values little cancels, and
-// a constant series, equal to its shift, sums to exactly 0.
-struct WindowMoments {
-    double dSum = 0.0;
-    double dSquares = 0.0;
-    int n = 0;
-
-    // Σ(x - mean)² = Q - S²/n. A remainder within the rounding of the sums (a few
-    // units in the last place of Q per bar summed) is no deviation but the residue
-    // of values that left the window; it is 0, so that a window that turned
-    // constant has a deviation of exactly 0, and never a negative one.
-    double DeviationSquares() const {
-        const double dRemainder = dSquares - dSum * dSum / n;
-        const double dNoise = 4.0 * (n + 1) * std::numeric_limits<double>::epsilon() * dSquares;
-        return dRemainder > dNoise ? dRemainder : 0.0;
-    }
-};
-
 // Running moments in the state slot: (S, Q, shift, bars since the last fresh sum).
 //
 // The window is summed afresh, with its newest value as the new shift, at the first
@@ -111,8 +91,8 @@ bool ReadMoments(CFunctionFrame& frame, int n, WindowMoments& moments) {
         const double dShift = state.Previous(2);
         dNew -= dShift;
         dOld -= dShift;
-        moments.dSum = state.Previous(0) + dNew - dOld;
-        moments.dSquares = state.Previous(1) + dNew * dNew - dOld * dOld;
+        moments.dSum = AddToWindowSum(state.Previous(0), dNew, dOld);
+        moments.dSquares = SlideSquares(state.Previous(1), dNew, dOld);
         state.Store({moments.dSum, moments.dSquares, dShift, state.Previous(3) + 1});
         return true;
     }
@@ -125,11 +105,6 @@ bool ReadMoments(CFunctionFrame& frame, int n, WindowMoments& moments) {
     }
     state.Store({moments.dSum, moments.dSquares, dShift, 0.0});
     return true;
-}
-
-// The sample (n - 1) or population (n) standard deviation.
-double DeviationOf(const WindowMoments& moments, int nDivisor) {
-    return std::sqrt(moments.DeviationSquares() / nDivisor);
 }
 
 template <int MINIMUM_BARS>

@@ -15,6 +15,7 @@
 
 #include "index/functions/FunctionDispatch.h"
 #include "index/functions/FunctionFrame.h"
+#include "index/functions/RunningArithmetic.h"
 #include "index/functions/SlidingExtreme.h"
 #include "index/functions/ValueConventions.h"
 
@@ -159,7 +160,7 @@ int Sum(const ExprNode* pNode, double* pOut, EvalContext* pContext, int nBarOffs
     if (state.CanContinue(bSame) && std::isfinite(state.Previous())) {
         double dLeaving = INVALID_VALUE;
         if (!frame.EvaluateLeaving(2, nWindow, dLeaving)) return frame.Status();
-        dSum = state.Previous() + dX - (IsInvalid(dLeaving) ? 0.0 : dLeaving);
+        dSum = AddToWindowSum(state.Previous(), dX, IsInvalid(dLeaving) ? 0.0 : dLeaving);
     } else {
         for (int k = 0; k < nWindow; ++k) {
             double dValue = INVALID_VALUE;

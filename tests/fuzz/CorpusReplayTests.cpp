@@ -29,10 +29,8 @@ void PrintTo(const CReplayCase& replayCase, std::ostream* pStream) {
 }
 
 const CReplayCase kCases[] = {
-    {"parse", FuzzParse},
-    {"compile", FuzzCompile},
-    {"calculate", FuzzCalculate},
-    {"shapes", FuzzShapes},
+    {"parse", FuzzParse},   {"compile", FuzzCompile}, {"calculate", FuzzCalculate},
+    {"shapes", FuzzShapes}, {"range", FuzzRange},
 };
 
 std::vector<fs::path> SavedInputs(const std::string& strTarget) {

@@ -1,0 +1,291 @@
+#include "index/calc/RangeEvaluator.h"
+
+#include <algorithm>
+#include <new>
+
+#include "IIndexDataSource.h"
+#include "index/compiler/CompiledFormula.h"
+#include "index/functions/BinaryOperators.h"
+#include "index/functions/OperandEvaluator.h"
+#include "index/functions/RangeKernels.h"
+#include "index/functions/SeriesStore.h"
+#include "index/functions/ValueConventions.h"
+
+CRangeEvaluator::Outcome CRangeEvaluator::Run(const CRangePlan& plan, EvalContext& context,
+                                              int nFrom, int nTo) {
+    if (plan.Root() < 0 || context.pStore == nullptr || context.pDataSource == nullptr ||
+        nFrom < 0 || nTo < nFrom || nTo >= context.nBarCount ||
+        context.pStore->GetBarCount() < context.nBarCount) {
+        return NOT_STARTED;
+    }
+    if (!Prepare(plan, context)) return NOT_STARTED;
+    const bool bSavedDrawMode = context.bDrawMode;
+    const int nSavedBar = context.nBar;
+    // Series trees are evaluated with the ordinary lists, as their assignments are.
+    context.bDrawMode = false;
+    Outcome outcome = DONE;
+    for (int nRunFirst = nFrom; nRunFirst <= nTo; nRunFirst += RUN_LENGTH) {
+        if (IsStopped()) {
+            outcome = STOPPED;
+            break;
+        }
+        m_nRunFirst = nRunFirst;
+        m_nRunLast = std::min(nTo, nRunFirst + RUN_LENGTH - 1);
+        Evaluate(plan.Root(), m_vecAll.data());
+        if (IsStopped()) {
+            outcome = STOPPED;
+            break;
+        }
+        if (nTo - nRunFirst < RUN_LENGTH) break;
+    }
+    context.bDrawMode = bSavedDrawMode;
+    context.nBar = nSavedBar;
+    return outcome;
+}
+
+bool CRangeEvaluator::Prepare(const CRangePlan& plan, EvalContext& context) {
+    const std::vector<RangeStep>& vecSteps = plan.Steps();
+    m_pSteps = vecSteps.data();
+    m_pContext = &context;
+    CSeriesStore& store = *context.pStore;
+    try {
+        m_vecColumns.resize(vecSteps.size());
+        m_vecAll.assign(RUN_LENGTH, 1);
+        for (size_t i = 0; i < vecSteps.size(); ++i) {
+            const RangeStep& step = vecSteps[i];
+            Column& column = m_vecColumns[i];
+            const size_t nLength = static_cast<size_t>(RUN_LENGTH) + step.nLookback;
+            column.vecValues.resize(nLength);
+            column.vecDone.resize(nLength);
+            column.vecMask.resize(RUN_LENGTH);
+            column.pSeries = nullptr;
+            if (step.nKind == RangeStep::SERIES ||
+                (step.nKind == RangeStep::KERNEL && step.nStateSlot < 0)) {
+                column.pSeries = store.GetSeries(step.nSeriesKind, step.nSeriesNumber, 0);
+                if (column.pSeries == nullptr) return false;
+            } else if (step.nKind == RangeStep::KERNEL) {
+                // The entries CRunningState keeps, as the bar-by-bar function asks for them.
+                column.pSeries =
+                    store.GetBarEntries(step.nStateSlot, KernelEntryLength(step.kernel));
+                if (column.pSeries == nullptr) return false;
+                column.pWorkspace = store.GetWorkspace(step.nStateSlot);
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+void CRangeEvaluator::Evaluate(int nStep, const uint8_t* pActive) {
+    if (m_pSteps[nStep].bPure) {
+        EvaluatePure(nStep);
+    } else {
+        EvaluateStateful(nStep, pActive);
+    }
+}
+
+// An operator at one bar, as the bar-by-bar evaluator applies it: an invalid left
+// side decides the result before the right side is read, and an evaluation error on
+// either side leaves the bar unevaluated.
+void CRangeEvaluator::Combine(const RangeStep& step, Column& column, int nIndex, int nLeft,
+                              int nRight, const Column& left, const Column& right) {
+    if (!left.vecDone[nLeft]) {
+        column.vecDone[nIndex] = 0;
+        return;
+    }
+    const double dLeft = left.vecValues[nLeft];
+    column.vecDone[nIndex] = 1;
+    if (IsInvalid(dLeft)) {
+        column.vecValues[nIndex] = INVALID_VALUE;
+        return;
+    }
+    if (!right.vecDone[nRight]) {
+        column.vecDone[nIndex] = 0;
+        return;
+    }
+    const double dRight = right.vecValues[nRight];
+    column.vecValues[nIndex] =
+        IsInvalid(dRight) ? INVALID_VALUE : s_arrBinaryOperators[step.nOperator](dLeft, dRight);
+}
+
+void CRangeEvaluator::EvaluatePure(int nStep) {
+    const RangeStep& step = m_pSteps[nStep];
+    Column& column = m_vecColumns[nStep];
+    EvalContext& context = *m_pContext;
+    column.nFirst = m_nRunFirst - step.nLookback;
+    const int nCount = m_nRunLast - column.nFirst + 1;
+    double* pValues = column.vecValues.data();
+    uint8_t* pDone = column.vecDone.data();
+    std::fill(pDone, pDone + nCount, 1);
+    switch (step.nKind) {
+        case RangeStep::CONSTANT:
+            std::fill(pValues, pValues + nCount, step.dConstant);
+            return;
+        case RangeStep::FIELD: {
+            IIndexDataSource* pSource = context.pDataSource;
+            for (int i = 0; i < nCount; ++i) {
+                // A data source may be slow: a stop is seen within a few dozen reads,
+                // and what is left of the run is then not evaluated.
+                if (i % STOP_POLL_BARS == 0 && IsStopped()) {
+                    std::fill(pDone + i, pDone + nCount, 0);
+                    return;
+                }
+                const int nBar = column.nFirst + i;
+                double dValue = INVALID_VALUE;
+                if (nBar < 0 || !pSource->GetFieldValue(step.nFieldId, nBar, &dValue) ||
+                    !IsComputed(dValue)) {
+                    dValue = INVALID_VALUE;
+                }
+                pValues[i] = dValue;
+            }
+            return;
+        }
+        case RangeStep::OPERATOR: {
+            EvaluatePure(step.arrArgs[0]);
+            EvaluatePure(step.arrArgs[1]);
+            const Column& left = m_vecColumns[step.arrArgs[0]];
+            const Column& right = m_vecColumns[step.arrArgs[1]];
+            const BinaryOperator pfnOperator = s_arrBinaryOperators[step.nOperator];
+            int i = 0;
+            // Before the data a node has no value.
+            for (; i < nCount && column.nFirst + i < 0; ++i) pValues[i] = INVALID_VALUE;
+            const double* pLeft = left.vecValues.data() + (column.nFirst - left.nFirst);
+            const double* pRight = right.vecValues.data() + (column.nFirst - right.nFirst);
+            const uint8_t* pLeftDone = left.vecDone.data() + (column.nFirst - left.nFirst);
+            const uint8_t* pRightDone = right.vecDone.data() + (column.nFirst - right.nFirst);
+            for (; i < nCount; ++i) {
+                const double dLeft = pLeft[i];
+                const double dRight = pRight[i];
+                if (!pLeftDone[i] || (!IsInvalid(dLeft) && !pRightDone[i])) {
+                    pDone[i] = 0;
+                    continue;
+                }
+                pValues[i] = IsInvalid(dLeft) || IsInvalid(dRight) ? INVALID_VALUE
+                                                                   : pfnOperator(dLeft, dRight);
+            }
+            return;
+        }
+        case RangeStep::DELEGATED: {
+            const uint32_t nType =
+                step.pNode != nullptr ? OperandType::Node : OperandType::Reference;
+            for (int i = 0; i < nCount; ++i) {
+                context.nBar = column.nFirst + i;
+                pValues[i] = INVALID_VALUE;
+                pDone[i] =
+                    EvaluateOperand(&context, nType, step.nOperand, &pValues[i], 0) == EVAL_OK;
+            }
+            return;
+        }
+        case RangeStep::SERIES: {
+            EvaluatePure(step.arrArgs[0]);
+            const Column& tree = m_vecColumns[step.arrArgs[0]];
+            double* pSeries = column.pSeries;
+            for (int i = 0; i < nCount; ++i) {
+                const int nBar = column.nFirst + i;
+                const int nTree = nBar - tree.nFirst;
+                if (nBar < 0) {
+                    pValues[i] = INVALID_VALUE;
+                } else if (IsComputed(pSeries[nBar])) {
+                    pValues[i] = pSeries[nBar];
+                } else if (tree.vecDone[nTree]) {
+                    pSeries[nBar] = tree.vecValues[nTree];
+                    pValues[i] = pSeries[nBar];
+                } else {
+                    pDone[i] = 0;
+                }
+            }
+            return;
+        }
+        case RangeStep::KERNEL:
+            return;
+    }
+}
+
+void CRangeEvaluator::EvaluateStateful(int nStep, const uint8_t* pActive) {
+    const RangeStep& step = m_pSteps[nStep];
+    Column& column = m_vecColumns[nStep];
+    EvalContext& context = *m_pContext;
+    column.nFirst = m_nRunFirst;
+    const int nCount = m_nRunLast - m_nRunFirst + 1;
+    double* pValues = column.vecValues.data();
+    uint8_t* pDone = column.vecDone.data();
+    uint8_t* pMask = column.vecMask.data();
+    switch (step.nKind) {
+        case RangeStep::OPERATOR: {
+            Evaluate(step.arrArgs[0], pActive);
+            const Column& left = m_vecColumns[step.arrArgs[0]];
+            const int nLeftShift = m_nRunFirst - left.nFirst;
+            for (int i = 0; i < nCount; ++i) {
+                pMask[i] = pActive[i] && left.vecDone[i + nLeftShift] &&
+                           !IsInvalid(left.vecValues[i + nLeftShift]);
+            }
+            Evaluate(step.arrArgs[1], pMask);
+            const Column& right = m_vecColumns[step.arrArgs[1]];
+            const int nRightShift = m_nRunFirst - right.nFirst;
+            for (int i = 0; i < nCount; ++i) {
+                if (pActive[i])
+                    Combine(step, column, i, i + nLeftShift, i + nRightShift, left, right);
+            }
+            return;
+        }
+        case RangeStep::KERNEL: {
+            Evaluate(step.arrArgs[0], pActive);
+            const Column& x = m_vecColumns[step.arrArgs[0]];
+            RangeKernelCall call;
+            call.kernel = step.kernel;
+            call.pNode = step.pNode;
+            call.pContext = &context;
+            call.nFirst = m_nRunFirst;
+            call.nLast = m_nRunLast;
+            call.pActive = pActive;
+            call.pX = x.vecValues.data();
+            call.pXDone = x.vecDone.data();
+            call.nXFirst = x.nFirst;
+            call.n = step.nPeriod;
+            call.dShare = step.dShare;
+            if (step.nStateSlot >= 0) {
+                call.pEntries = column.pSeries;
+                call.pWorkspace = column.pWorkspace;
+            } else {
+                call.pOwn = column.pSeries;
+            }
+            call.pOut = pValues;
+            call.pDone = pDone;
+            RunRangeKernel(call);
+            return;
+        }
+        case RangeStep::DELEGATED:
+            for (int i = 0; i < nCount; ++i) {
+                if (!pActive[i]) continue;
+                context.nBar = m_nRunFirst + i;
+                pValues[i] = INVALID_VALUE;
+                pDone[i] = EvaluateOperand(&context, OperandType::Node, step.nOperand, &pValues[i],
+                                           0) == EVAL_OK;
+            }
+            return;
+        case RangeStep::SERIES: {
+            double* pSeries = column.pSeries + m_nRunFirst;
+            for (int i = 0; i < nCount; ++i) pMask[i] = pActive[i] && !IsComputed(pSeries[i]);
+            Evaluate(step.arrArgs[0], pMask);
+            const Column& tree = m_vecColumns[step.arrArgs[0]];
+            const int nTreeShift = m_nRunFirst - tree.nFirst;
+            for (int i = 0; i < nCount; ++i) {
+                if (!pActive[i]) continue;
+                pDone[i] = 1;
+                if (pMask[i]) {
+                    if (!tree.vecDone[i + nTreeShift]) {
+                        pDone[i] = 0;
+                        continue;
+                    }
+                    pSeries[i] = tree.vecValues[i + nTreeShift];
+                }
+                pValues[i] = pSeries[i];
+            }
+            return;
+        }
+        case RangeStep::CONSTANT:
+        case RangeStep::FIELD:
+            return;
+    }
+}

@@ -1,0 +1,56 @@
+// Runs a range plan: the plan's series computed over a span of bars in runs of at
+// most RUN_LENGTH bars, each step filling its column for the run before its parent
+// reads it. Columns are sized for one run (and the bars before it that windows read
+// back), so memory is a fixed cost per span whatever the span's length.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "index/calc/RangePlan.h"
+#include "index/functions/EvalContext.h"
+
+class CRangeEvaluator {
+public:
+    // Bars per run: the stop flag is polled between runs.
+    static constexpr int RUN_LENGTH = 4096;
+    // Bars between two polls of the stop flag while data fields are read.
+    static constexpr int STOP_POLL_BARS = 32;
+
+    enum Outcome {
+        DONE,         // every bar of the span went through
+        STOPPED,      // the stop flag was seen between two runs
+        NOT_STARTED,  // nothing was touched (no memory, a buffer the store refused)
+    };
+
+    // The context is the one a drawing statement's evaluation gets; its bar is moved
+    // for the bars handed to the bar-by-bar functions and put back.
+    Outcome Run(const CRangePlan& plan, EvalContext& context, int nFrom, int nTo);
+
+private:
+    struct Column {
+        std::vector<double> vecValues;
+        std::vector<uint8_t> vecDone;  // evaluated without an evaluation error
+        std::vector<uint8_t> vecMask;  // scratch: the bars a child is read at
+        double* pSeries = nullptr;     // SERIES: its buffer; KERNEL: own series or entries
+        std::vector<double>* pWorkspace = nullptr;  // KERNEL: its state slot's workspace
+        int nFirst = 0;                             // bar of element 0
+    };
+
+    bool Prepare(const CRangePlan& plan, EvalContext& context);
+    bool IsStopped() const {
+        return m_pContext->pStop != nullptr && m_pContext->pStop->load(std::memory_order_relaxed);
+    }
+    void Evaluate(int nStep, const uint8_t* pActive);
+    void EvaluatePure(int nStep);
+    void EvaluateStateful(int nStep, const uint8_t* pActive);
+    void Combine(const RangeStep& step, Column& column, int nBar, int nLeftIndex, int nRightIndex,
+                 const Column& left, const Column& right);
+
+    const RangeStep* m_pSteps = nullptr;
+    std::vector<Column> m_vecColumns;
+    std::vector<uint8_t> m_vecAll;
+    EvalContext* m_pContext = nullptr;
+    int m_nRunFirst = 0;
+    int m_nRunLast = -1;
+};

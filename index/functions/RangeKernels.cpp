@@ -1,0 +1,400 @@
+#include "index/functions/RangeKernels.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "index/compiler/CompiledFormula.h"
+#include "index/functions/OperandEvaluator.h"
+#include "index/functions/RunningArithmetic.h"
+#include "index/functions/SlidingExtreme.h"
+#include "index/functions/ValueConventions.h"
+
+namespace {
+
+// The window kernels' state slot: previous bar and value, last bar and value, as
+// CRunningState keeps them for one running quantity.
+struct WindowState {
+    double dPreviousBar, dPrevious, dLastBar, dLast;
+
+    void Load(const double* pEntries) {
+        dPreviousBar = pEntries[0];
+        dPrevious = pEntries[1];
+        dLastBar = pEntries[2];
+        dLast = pEntries[3];
+    }
+    void Save(double* pEntries) const {
+        pEntries[0] = dPreviousBar;
+        pEntries[1] = dPrevious;
+        pEntries[2] = dLastBar;
+        pEntries[3] = dLast;
+    }
+    // The shortcut of the bar-by-bar form: the last bar stored is the one just before
+    // b and holds a value. Loading for b then makes it the previous bar.
+    bool MovesOn(int nBar) const {
+        return HasValue(dLastBar) && dLastBar == static_cast<double>(nBar - 1) && HasValue(dLast);
+    }
+    void MoveOn() {
+        dPreviousBar = dLastBar;
+        dPrevious = dLast;
+    }
+    void Store(int nBar, double dValue) {
+        dLastBar = static_cast<double>(nBar);
+        dLast = dValue;
+    }
+};
+
+// One bar computed by the bar-by-bar function, as the evaluator would reach it.
+void ComputeBarByBar(const RangeKernelCall& call, int nBar, int nIndex) {
+    EvalContext& context = *call.pContext;
+    const int nSavedBar = context.nBar;
+    context.nBar = nBar;
+    double dValue = INVALID_VALUE;
+    const int nStatus =
+        EvaluateOperand(&context, OperandType::Node,
+                        MakeNodeOperand(const_cast<ExprNode*>(call.pNode)).value, &dValue, 0);
+    context.nBar = nSavedBar;
+    call.pOut[nIndex] = dValue;
+    call.pDone[nIndex] = nStatus == EVAL_OK ? 1 : 0;
+}
+
+// The window kernels share their walk: FIRST_RULE gives the result of a bar that
+// needs no state (or false to go on), STEP the result of a bar whose state moves on.
+template <class BODY>
+void RunWindow(const RangeKernelCall& call, BODY body) {
+    WindowState state;
+    state.Load(call.pEntries);
+    for (int nBar = call.nFirst; nBar <= call.nLast; ++nBar) {
+        const int i = nBar - call.nFirst;
+        if (!call.pActive[i]) continue;
+        const int nX = nBar - call.nXFirst;
+        if (!call.pXDone[nX]) {
+            call.pDone[i] = 0;
+            continue;
+        }
+        call.pDone[i] = 1;
+        if (body(state, nBar, i, nX)) continue;
+        state.Save(call.pEntries);
+        ComputeBarByBar(call, nBar, i);
+        state.Load(call.pEntries);
+    }
+    state.Save(call.pEntries);
+}
+
+void SimpleAverage(const RangeKernelCall& call) {
+    const int n = call.n;
+    RunWindow(call, [&](WindowState& state, int nBar, int i, int nX) {
+        const double dX = call.pX[nX];
+        if (n == 1) {
+            call.pOut[i] = dX;
+            return true;
+        }
+        if (nBar + 1 < n) {
+            call.pOut[i] = INVALID_VALUE;
+            return true;
+        }
+        if (!state.MovesOn(nBar)) return false;
+        state.MoveOn();
+        if (!call.pXDone[nX - n]) {
+            call.pDone[i] = 0;
+            return true;
+        }
+        const double dLeaving = call.pX[nX - n];
+        if (IsInvalid(dX) || IsInvalid(dLeaving)) {
+            call.pOut[i] = INVALID_VALUE;
+            return true;
+        }
+        const double dSum = SlideWindowSum(state.dPrevious, dLeaving, dX);
+        state.Store(nBar, dSum);
+        call.pOut[i] = dSum / n;
+        return true;
+    });
+}
+
+// The bar leaving a window clamped to the bars that exist: none before the data.
+// False when reading it failed.
+bool ReadLeaving(const RangeKernelCall& call, int nBar, int nX, int nWindow, double& dLeaving) {
+    dLeaving = INVALID_VALUE;
+    if (nBar - nWindow < 0) return true;
+    if (!call.pXDone[nX - nWindow]) return false;
+    dLeaving = call.pX[nX - nWindow];
+    return true;
+}
+
+void WindowSum(const RangeKernelCall& call) {
+    const int n = call.n;
+    RunWindow(call, [&](WindowState& state, int nBar, int i, int nX) {
+        const double dX = call.pX[nX];
+        if (IsInvalid(dX) || n == 1) {
+            call.pOut[i] = dX;
+            return true;
+        }
+        if (!state.MovesOn(nBar) || !std::isfinite(state.dLast)) return false;
+        state.MoveOn();
+        double dLeaving = INVALID_VALUE;
+        if (!ReadLeaving(call, nBar, nX, std::min(n, nBar + 1), dLeaving)) {
+            call.pDone[i] = 0;
+            return true;
+        }
+        const double dSum =
+            AddToWindowSum(state.dPrevious, dX, IsInvalid(dLeaving) ? 0.0 : dLeaving);
+        state.Store(nBar, dSum);
+        call.pOut[i] = dSum;
+        return true;
+    });
+}
+
+void WindowCount(const RangeKernelCall& call) {
+    const int n = call.n;
+    RunWindow(call, [&](WindowState& state, int nBar, int i, int nX) {
+        const double dX = call.pX[nX];
+        if (n == 1) {
+            call.pOut[i] = IsTrue(dX) ? 1.0 : 0.0;
+            return true;
+        }
+        if (!state.MovesOn(nBar)) return false;
+        state.MoveOn();
+        double dLeaving = INVALID_VALUE;
+        if (!ReadLeaving(call, nBar, nX, std::min(n, nBar + 1), dLeaving)) {
+            call.pDone[i] = 0;
+            return true;
+        }
+        const double dCount = state.dPrevious + (IsTrue(dX) ? 1 : 0) - (IsTrue(dLeaving) ? 1 : 0);
+        state.Store(nBar, dCount);
+        call.pOut[i] = dCount;
+        return true;
+    });
+}
+
+// HHV, LLV and their BARS forms. The running state is the bar of the extreme; it
+// moves on when x ties or beats the extreme, or when the extreme is not the bar
+// leaving the window. Everywhere else (the first n bars, a NaN at the stored bar, the
+// extreme leaving) the bar-by-bar function asks its sliding candidates or scans.
+// The candidates see every bar either way: the kernel moves them on as that
+// function does.
+template <bool LOWEST, bool BARS>
+void Extreme(const RangeKernelCall& call) {
+    const int n = call.n;
+    CSlidingExtreme candidates(call.pWorkspace, call.pNode, LOWEST);
+    RunWindow(call, [&](WindowState& state, int nBar, int i, int nX) {
+        const double dX = call.pX[nX];
+        if (n == 1) {
+            call.pOut[i] = IsInvalid(dX) ? INVALID_VALUE : (BARS ? 0.0 : dX);
+            return true;
+        }
+        if (nBar < n || !state.MovesOn(nBar)) return false;
+        const double dStoredBar = state.dLast;
+        if (!(dStoredBar >= nBar - n && dStoredBar < nBar)) return false;
+        const int m = static_cast<int>(dStoredBar);
+        const int nY = m - call.nXFirst;
+        if (!call.pXDone[nY]) return false;
+        const double dY = call.pX[nY];
+        if (std::isnan(dY)) return false;
+        int nExtremeBar = -1;
+        double dExtreme = INVALID_VALUE;
+        const bool bBeaten = LOWEST ? IsGreater(dX, dY) : IsGreater(dY, dX);
+        if (!std::isnan(dX) && !bBeaten) {
+            nExtremeBar = nBar;
+            dExtreme = dX;
+        } else if (m != nBar - n) {
+            nExtremeBar = m;
+            dExtreme = dY;
+        } else {
+            return false;
+        }
+        state.MoveOn();
+        candidates.Advance(nBar, n);
+        candidates.SetPending(nBar, dX);
+        state.Store(nBar, static_cast<double>(nExtremeBar));
+        call.pOut[i] = BARS ? static_cast<double>(nBar - nExtremeBar) : dExtreme;
+        return true;
+    });
+}
+
+// STD, STDP, VAR, VARP: running sums about a shift (S, Q, shift, bars since the last
+// fresh sum), moved on by one bar until n bars have been added; the fresh sums are
+// the bar-by-bar function's.
+template <int MINIMUM, bool DEVIATION, bool SAMPLE>
+void Moments(const RangeKernelCall& call) {
+    const int n = call.n;
+    double* pEntries = call.pEntries;
+    for (int nBar = call.nFirst; nBar <= call.nLast; ++nBar) {
+        const int i = nBar - call.nFirst;
+        if (!call.pActive[i]) continue;
+        const int nX = nBar - call.nXFirst;
+        call.pDone[i] = call.pXDone[nX];
+        if (!call.pDone[i]) continue;
+        const double dX = call.pX[nX];
+        if (nBar + 1 < n || n < MINIMUM) {
+            call.pOut[i] = INVALID_VALUE;
+            continue;
+        }
+        // The previous entry, then the last: bar, S, Q, shift, count.
+        double* pLast = pEntries + 5;
+        const bool bMovesOn = nBar >= n && HasValue(pLast[0]) &&
+                              pLast[0] == static_cast<double>(nBar - 1) && HasValue(pLast[1]) &&
+                              HasValue(pLast[2]) && HasValue(pLast[3]) && HasValue(pLast[4]) &&
+                              pLast[4] + 1 < n && call.pXDone[nX - n];
+        if (!bMovesOn) {
+            ComputeBarByBar(call, nBar, i);
+            continue;
+        }
+        std::copy(pLast, pLast + 5, pEntries);
+        const double dOldValue = call.pX[nX - n];
+        if (IsInvalid(dX) || IsInvalid(dOldValue)) {
+            call.pOut[i] = INVALID_VALUE;
+            continue;
+        }
+        const double dShift = pEntries[3];
+        const double dNew = dX - dShift;
+        const double dOld = dOldValue - dShift;
+        WindowMoments moments;
+        moments.n = n;
+        moments.dSum = AddToWindowSum(pEntries[1], dNew, dOld);
+        moments.dSquares = SlideSquares(pEntries[2], dNew, dOld);
+        pLast[0] = static_cast<double>(nBar);
+        pLast[1] = moments.dSum;
+        pLast[2] = moments.dSquares;
+        pLast[3] = dShift;
+        pLast[4] = pEntries[4] + 1;
+        const int nDivisor = SAMPLE ? moments.n - 1 : moments.n;
+        call.pOut[i] =
+            DEVIATION ? DeviationOf(moments, nDivisor) : moments.DeviationSquares() / nDivisor;
+    }
+}
+
+// The blending averages: RULE(previous result, x), restarting from x at the first
+// bar of the pass and wherever the result at the bar before was never stored.
+template <class RULE>
+void Blend(const RangeKernelCall& call, bool bStoreInvalid, RULE rule) {
+    const int nCalcFirst = call.pContext->nCalcFirst;
+    double* pOwn = call.pOwn;
+    for (int nBar = call.nFirst; nBar <= call.nLast; ++nBar) {
+        const int i = nBar - call.nFirst;
+        if (!call.pActive[i]) continue;
+        const int nX = nBar - call.nXFirst;
+        if (!call.pXDone[nX]) {
+            call.pDone[i] = 0;
+            continue;
+        }
+        call.pDone[i] = 1;
+        const double dX = call.pX[nX];
+        double dResult = dX;
+        if (IsInvalid(dX)) {
+            if (bStoreInvalid) pOwn[nBar] = INVALID_VALUE;
+        } else if (nBar <= nCalcFirst) {
+            pOwn[nBar] = dX;
+        } else {
+            double dPrevious = pOwn[nBar - 1];
+            if (!HasValue(dPrevious)) dPrevious = dX;
+            dResult = rule(dPrevious, dX);
+            pOwn[nBar] = dResult;
+        }
+        call.pOut[i] = dResult;
+    }
+}
+
+}  // namespace
+
+bool KernelReadsBack(RangeKernel kernel) {
+    return KernelUsesStateSlot(kernel);
+}
+
+bool KernelUsesStateSlot(RangeKernel kernel) {
+    switch (kernel) {
+        case RangeKernel::None:
+        case RangeKernel::Exponential:
+        case RangeKernel::ExponentialLoose:
+        case RangeKernel::Share:
+            return false;
+        default:
+            return true;
+    }
+}
+
+int KernelEntryLength(RangeKernel kernel) {
+    switch (kernel) {
+        case RangeKernel::SampleDeviation:
+        case RangeKernel::PopulationDeviation:
+        case RangeKernel::SampleVariance:
+        case RangeKernel::PopulationVariance:
+            return 5;
+        default:
+            return 2;
+    }
+}
+
+RangeKernel FindRangeKernel(int64_t nFunctionId) {
+    switch (nFunctionId) {
+        case 140:
+            return RangeKernel::SimpleAverage;  // MA
+        case 141:
+            return RangeKernel::Share;  // SMA
+        case 144:
+            return RangeKernel::Exponential;  // EMA
+        case 145:
+            return RangeKernel::ExponentialLoose;  // EXPMA
+        case 132:
+            return RangeKernel::WindowSum;  // SUM
+        case 117:
+            return RangeKernel::WindowCount;  // COUNT
+        case 119:
+            return RangeKernel::Highest;  // HHV
+        case 120:
+            return RangeKernel::HighestBars;  // HHVBARS
+        case 122:
+            return RangeKernel::Lowest;  // LLV
+        case 123:
+            return RangeKernel::LowestBars;  // LLVBARS
+        case 184:
+            return RangeKernel::SampleDeviation;  // STD
+        case 182:
+            return RangeKernel::PopulationDeviation;  // STDP
+        case 183:
+            return RangeKernel::SampleVariance;  // VAR
+        case 185:
+            return RangeKernel::PopulationVariance;  // VARP
+        default:
+            return RangeKernel::None;
+    }
+}
+
+void RunRangeKernel(const RangeKernelCall& call) {
+    const int n = call.n;
+    switch (call.kernel) {
+        case RangeKernel::SimpleAverage:
+            return SimpleAverage(call);
+        case RangeKernel::WindowSum:
+            return WindowSum(call);
+        case RangeKernel::WindowCount:
+            return WindowCount(call);
+        case RangeKernel::Highest:
+            return Extreme<false, false>(call);
+        case RangeKernel::HighestBars:
+            return Extreme<false, true>(call);
+        case RangeKernel::Lowest:
+            return Extreme<true, false>(call);
+        case RangeKernel::LowestBars:
+            return Extreme<true, true>(call);
+        case RangeKernel::SampleDeviation:
+            return Moments<2, true, true>(call);
+        case RangeKernel::PopulationDeviation:
+            return Moments<1, true, false>(call);
+        case RangeKernel::SampleVariance:
+            return Moments<2, false, true>(call);
+        case RangeKernel::PopulationVariance:
+            return Moments<1, false, false>(call);
+        case RangeKernel::Exponential:
+        case RangeKernel::ExponentialLoose:
+            return Blend(call, call.kernel == RangeKernel::Exponential,
+                         [n](double dPrev, double dX) { return BlendExponential(n, dPrev, dX); });
+        case RangeKernel::Share: {
+            const double dN = n;
+            const double dShare = call.dShare;
+            return Blend(call, true, [dN, dShare](double dPrev, double dX) {
+                return BlendShare(dN, dShare, dPrev, dX);
+            });
+        }
+        case RangeKernel::None:
+            return;
+    }
+}
