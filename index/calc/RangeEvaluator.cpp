@@ -1,6 +1,7 @@
 #include "index/calc/RangeEvaluator.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "IIndexDataSource.h"
@@ -31,7 +32,8 @@ CRangeEvaluator::Outcome CRangeEvaluator::Run(const CRangePlan& plan, EvalContex
         }
         m_nRunFirst = nRunFirst;
         m_nRunLast = std::min(nTo, nRunFirst + RUN_LENGTH - 1);
-        Evaluate(plan.Root(), m_vecAll.data());
+        m_nRoot = plan.Root();
+        Evaluate(m_nRoot, m_vecAll.data());
         if (IsStopped()) {
             outcome = STOPPED;
             break;
@@ -77,19 +79,38 @@ bool CRangeEvaluator::Prepare(const CRangePlan& plan, EvalContext& context) {
     return true;
 }
 
+const uint8_t* CRangeEvaluator::Condense(const uint8_t* pMask, int nCount) const {
+    return std::memchr(pMask, 0, static_cast<size_t>(nCount)) == nullptr ? m_vecAll.data() : pMask;
+}
+
+bool CRangeEvaluator::AllDone(const Column& column, const uint8_t* pActive, int nCount) const {
+    const uint8_t* pDone = column.vecDone.data() + (m_nRunFirst - column.nFirst);
+    return pActive == m_vecAll.data() &&
+           std::memchr(pDone, 0, static_cast<size_t>(nCount)) == nullptr;
+}
+
 void CRangeEvaluator::Evaluate(int nStep, const uint8_t* pActive) {
     if (m_pSteps[nStep].bPure) {
         EvaluatePure(nStep);
-    } else {
-        EvaluateStateful(nStep, pActive);
+        return;
     }
+    // Read at no bar of the run (a series already stored everywhere): nothing below
+    // it is evaluated, as bar by bar nothing would be.
+    const size_t nCount = static_cast<size_t>(m_nRunLast - m_nRunFirst + 1);
+    if (pActive != m_vecAll.data() && std::memchr(pActive, 1, nCount) == nullptr) {
+        m_vecColumns[nStep].nFirst = m_nRunFirst;
+        m_vecColumns[nStep].bAllDone = false;
+        return;
+    }
+    EvaluateStateful(nStep, pActive);
 }
 
 // An operator at one bar, as the bar-by-bar evaluator applies it: an invalid left
 // side decides the result before the right side is read, and an evaluation error on
 // either side leaves the bar unevaluated.
-void CRangeEvaluator::Combine(const RangeStep& step, Column& column, int nIndex, int nLeft,
-                              int nRight, const Column& left, const Column& right) {
+template <uint32_t KIND>
+void CRangeEvaluator::Combine(Column& column, int nIndex, const Column& left, int nLeft,
+                              const Column& right, int nRight) {
     if (!left.vecDone[nLeft]) {
         column.vecDone[nIndex] = 0;
         return;
@@ -105,8 +126,8 @@ void CRangeEvaluator::Combine(const RangeStep& step, Column& column, int nIndex,
         return;
     }
     const double dRight = right.vecValues[nRight];
-    column.vecValues[nIndex] =
-        IsInvalid(dRight) ? INVALID_VALUE : s_arrBinaryOperators[step.nOperator](dLeft, dRight);
+    constexpr BinaryOperator pfnOperator = s_arrBinaryOperators[KIND];
+    column.vecValues[nIndex] = IsInvalid(dRight) ? INVALID_VALUE : pfnOperator(dLeft, dRight);
 }
 
 void CRangeEvaluator::EvaluatePure(int nStep) {
@@ -118,26 +139,33 @@ void CRangeEvaluator::EvaluatePure(int nStep) {
     double* pValues = column.vecValues.data();
     uint8_t* pDone = column.vecDone.data();
     std::fill(pDone, pDone + nCount, 1);
+    column.bAllDone = true;
     switch (step.nKind) {
         case RangeStep::CONSTANT:
             std::fill(pValues, pValues + nCount, step.dConstant);
             return;
         case RangeStep::FIELD: {
             IIndexDataSource* pSource = context.pDataSource;
-            for (int i = 0; i < nCount; ++i) {
+            const int nFieldId = step.nFieldId;
+            int i = 0;
+            for (; i < nCount && column.nFirst + i < 0; ++i) pValues[i] = INVALID_VALUE;
+            while (i < nCount) {
                 // A data source may be slow: a stop is seen within a few dozen reads,
                 // and what is left of the run is then not evaluated.
-                if (i % STOP_POLL_BARS == 0 && IsStopped()) {
+                if (IsStopped()) {
                     std::fill(pDone + i, pDone + nCount, 0);
+                    column.bAllDone = false;
                     return;
                 }
-                const int nBar = column.nFirst + i;
-                double dValue = INVALID_VALUE;
-                if (nBar < 0 || !pSource->GetFieldValue(step.nFieldId, nBar, &dValue) ||
-                    !IsComputed(dValue)) {
-                    dValue = INVALID_VALUE;
+                const int nBlockEnd = std::min(nCount, i + STOP_POLL_BARS);
+                for (; i < nBlockEnd; ++i) {
+                    double dValue = INVALID_VALUE;
+                    if (!pSource->GetFieldValue(nFieldId, column.nFirst + i, &dValue) ||
+                        !IsComputed(dValue)) {
+                        dValue = INVALID_VALUE;
+                    }
+                    pValues[i] = dValue;
                 }
-                pValues[i] = dValue;
             }
             return;
         }
@@ -146,7 +174,7 @@ void CRangeEvaluator::EvaluatePure(int nStep) {
             EvaluatePure(step.arrArgs[1]);
             const Column& left = m_vecColumns[step.arrArgs[0]];
             const Column& right = m_vecColumns[step.arrArgs[1]];
-            const BinaryOperator pfnOperator = s_arrBinaryOperators[step.nOperator];
+            column.bAllDone = left.bAllDone && right.bAllDone;
             int i = 0;
             // Before the data a node has no value.
             for (; i < nCount && column.nFirst + i < 0; ++i) pValues[i] = INVALID_VALUE;
@@ -154,16 +182,20 @@ void CRangeEvaluator::EvaluatePure(int nStep) {
             const double* pRight = right.vecValues.data() + (column.nFirst - right.nFirst);
             const uint8_t* pLeftDone = left.vecDone.data() + (column.nFirst - left.nFirst);
             const uint8_t* pRightDone = right.vecDone.data() + (column.nFirst - right.nFirst);
-            for (; i < nCount; ++i) {
-                const double dLeft = pLeft[i];
-                const double dRight = pRight[i];
-                if (!pLeftDone[i] || (!IsInvalid(dLeft) && !pRightDone[i])) {
-                    pDone[i] = 0;
-                    continue;
+            const bool bChecked = !column.bAllDone;
+            WithBinaryOperator(step.nOperator, [&](auto kind) {
+                constexpr BinaryOperator pfnOperator = s_arrBinaryOperators[decltype(kind)::value];
+                for (int k = i; k < nCount; ++k) {
+                    const double dLeft = pLeft[k];
+                    const double dRight = pRight[k];
+                    if (bChecked && (!pLeftDone[k] || (!IsInvalid(dLeft) && !pRightDone[k]))) {
+                        pDone[k] = 0;
+                        continue;
+                    }
+                    pValues[k] = IsInvalid(dLeft) || IsInvalid(dRight) ? INVALID_VALUE
+                                                                       : pfnOperator(dLeft, dRight);
                 }
-                pValues[i] = IsInvalid(dLeft) || IsInvalid(dRight) ? INVALID_VALUE
-                                                                   : pfnOperator(dLeft, dRight);
-            }
+            });
             return;
         }
         case RangeStep::DELEGATED: {
@@ -193,6 +225,7 @@ void CRangeEvaluator::EvaluatePure(int nStep) {
                     pValues[i] = pSeries[nBar];
                 } else {
                     pDone[i] = 0;
+                    column.bAllDone = false;
                 }
             }
             return;
@@ -211,6 +244,7 @@ void CRangeEvaluator::EvaluateStateful(int nStep, const uint8_t* pActive) {
     double* pValues = column.vecValues.data();
     uint8_t* pDone = column.vecDone.data();
     uint8_t* pMask = column.vecMask.data();
+    column.bAllDone = false;
     switch (step.nKind) {
         case RangeStep::OPERATOR: {
             Evaluate(step.arrArgs[0], pActive);
@@ -220,13 +254,34 @@ void CRangeEvaluator::EvaluateStateful(int nStep, const uint8_t* pActive) {
                 pMask[i] = pActive[i] && left.vecDone[i + nLeftShift] &&
                            !IsInvalid(left.vecValues[i + nLeftShift]);
             }
-            Evaluate(step.arrArgs[1], pMask);
+            const uint8_t* pRightActive = Condense(pMask, nCount);
+            Evaluate(step.arrArgs[1], pRightActive);
             const Column& right = m_vecColumns[step.arrArgs[1]];
             const int nRightShift = m_nRunFirst - right.nFirst;
-            for (int i = 0; i < nCount; ++i) {
-                if (pActive[i])
-                    Combine(step, column, i, i + nLeftShift, i + nRightShift, left, right);
+            if (pRightActive == m_vecAll.data() && right.bAllDone) {
+                // Both sides everywhere, and the left one valid everywhere.
+                const double* pLeft = left.vecValues.data() + nLeftShift;
+                const double* pRight = right.vecValues.data() + nRightShift;
+                WithBinaryOperator(step.nOperator, [&](auto kind) {
+                    constexpr BinaryOperator pfnOperator =
+                        s_arrBinaryOperators[decltype(kind)::value];
+                    for (int i = 0; i < nCount; ++i) {
+                        pValues[i] =
+                            IsInvalid(pRight[i]) ? INVALID_VALUE : pfnOperator(pLeft[i], pRight[i]);
+                    }
+                });
+                std::fill(pDone, pDone + nCount, 1);
+                column.bAllDone = true;
+                return;
             }
+            WithBinaryOperator(step.nOperator, [&](auto kind) {
+                for (int i = 0; i < nCount; ++i) {
+                    if (!pActive[i]) continue;
+                    Combine<decltype(kind)::value>(column, i, left, i + nLeftShift, right,
+                                                   i + nRightShift);
+                }
+            });
+            column.bAllDone = AllDone(column, pActive, nCount);
             return;
         }
         case RangeStep::KERNEL: {
@@ -252,7 +307,9 @@ void CRangeEvaluator::EvaluateStateful(int nStep, const uint8_t* pActive) {
             }
             call.pOut = pValues;
             call.pDone = pDone;
+            call.bDense = pActive == m_vecAll.data() && x.bAllDone;
             RunRangeKernel(call);
+            column.bAllDone = AllDone(column, pActive, nCount);
             return;
         }
         case RangeStep::DELEGATED:
@@ -263,13 +320,26 @@ void CRangeEvaluator::EvaluateStateful(int nStep, const uint8_t* pActive) {
                 pDone[i] = EvaluateOperand(&context, OperandType::Node, step.nOperand, &pValues[i],
                                            0) == EVAL_OK;
             }
+            column.bAllDone = AllDone(column, pActive, nCount);
             return;
         case RangeStep::SERIES: {
             double* pSeries = column.pSeries + m_nRunFirst;
             for (int i = 0; i < nCount; ++i) pMask[i] = pActive[i] && !IsComputed(pSeries[i]);
-            Evaluate(step.arrArgs[0], pMask);
+            const uint8_t* pTreeMask = Condense(pMask, nCount);
+            Evaluate(step.arrArgs[0], pTreeMask);
             const Column& tree = m_vecColumns[step.arrArgs[0]];
             const int nTreeShift = m_nRunFirst - tree.nFirst;
+            if (pTreeMask == m_vecAll.data() && tree.bAllDone) {
+                // The common case of a new span: computed everywhere, stored everywhere.
+                const double* pTree = tree.vecValues.data() + nTreeShift;
+                std::memcpy(pSeries, pTree, sizeof(double) * static_cast<size_t>(nCount));
+                if (nStep != m_nRoot) {
+                    std::memcpy(pValues, pTree, sizeof(double) * static_cast<size_t>(nCount));
+                    std::fill(pDone, pDone + nCount, 1);
+                }
+                column.bAllDone = true;
+                return;
+            }
             for (int i = 0; i < nCount; ++i) {
                 if (!pActive[i]) continue;
                 pDone[i] = 1;
@@ -282,6 +352,7 @@ void CRangeEvaluator::EvaluateStateful(int nStep, const uint8_t* pActive) {
                 }
                 pValues[i] = pSeries[i];
             }
+            column.bAllDone = AllDone(column, pActive, nCount);
             return;
         }
         case RangeStep::CONSTANT:

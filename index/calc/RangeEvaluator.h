@@ -35,6 +35,7 @@ private:
         double* pSeries = nullptr;     // SERIES: its buffer; KERNEL: own series or entries
         std::vector<double>* pWorkspace = nullptr;  // KERNEL: its state slot's workspace
         int nFirst = 0;                             // bar of element 0
+        bool bAllDone = false;                      // every bar evaluated without an error
     };
 
     bool Prepare(const CRangePlan& plan, EvalContext& context);
@@ -44,13 +45,19 @@ private:
     void Evaluate(int nStep, const uint8_t* pActive);
     void EvaluatePure(int nStep);
     void EvaluateStateful(int nStep, const uint8_t* pActive);
-    void Combine(const RangeStep& step, Column& column, int nBar, int nLeftIndex, int nRightIndex,
-                 const Column& left, const Column& right);
+    // The mask itself, or the shared mask of every bar when it holds every bar, so
+    // that a kernel can tell at once that nothing needs checking.
+    const uint8_t* Condense(const uint8_t* pMask, int nCount) const;
+    bool AllDone(const Column& column, const uint8_t* pActive, int nCount) const;
+    template <uint32_t KIND>
+    static void Combine(Column& column, int nIndex, const Column& left, int nLeft,
+                        const Column& right, int nRight);
 
     const RangeStep* m_pSteps = nullptr;
     std::vector<Column> m_vecColumns;
     std::vector<uint8_t> m_vecAll;
     EvalContext* m_pContext = nullptr;
+    int m_nRoot = -1;  // its column is read by nobody
     int m_nRunFirst = 0;
     int m_nRunLast = -1;
 };

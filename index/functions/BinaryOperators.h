@@ -9,13 +9,18 @@
 //
 // A zero divisor gives 0: it is a data condition, and charts want a line there
 // rather than a gap.
+//
+// "+" and "*" keep their operands in the written order (RunningArithmetic.h), so that
+// two NaNs give the same one wherever the rule is compiled in.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
 #include <iterator>
+#include <type_traits>
 
 #include "index/compiler/CompiledFormula.h"
+#include "index/functions/RunningArithmetic.h"
 #include "index/functions/ValueConventions.h"
 
 using BinaryOperator = double (*)(double dLeft, double dRight);
@@ -25,9 +30,9 @@ using BinaryOperator = double (*)(double dLeft, double dRight);
 // go to the dispatcher.
 // clang-format off
 inline constexpr BinaryOperator s_arrBinaryOperators[] = {
-    [](double a, double b) { return a + b; },                                         // 0  +
+    [](double a, double b) { return OrderedAdd(a, b); },                              // 0  +
     [](double a, double b) { return a - b; },                                         // 1  -
-    [](double a, double b) { return a * b; },                                         // 2  *
+    [](double a, double b) { return OrderedMultiply(a, b); },                         // 2  *
     [](double a, double b) { return IsZero(b) ? 0.0 : a / b; },                       // 3  /
     [](double a, double b) { return IsZero(a) || IsZero(b) ? 0.0 : 1.0; },            // 4  &
     [](double a, double b) { return IsZero(a) && IsZero(b) ? 0.0 : 1.0; },            // 5  |
@@ -46,4 +51,40 @@ static_assert(std::size(s_arrBinaryOperators) == NodeKind::Caret + 1, "one row p
 // The operator of a node kind, or null for a kind that is none.
 inline BinaryOperator FindBinaryOperator(uint32_t nKind) {
     return nKind < std::size(s_arrBinaryOperators) ? s_arrBinaryOperators[nKind] : nullptr;
+}
+
+// Calls body(std::integral_constant<uint32_t, KIND>()) for the operator kind, so that
+// a loop over many bars is compiled once per operator with its rule inlined.
+template <class BODY>
+void WithBinaryOperator(uint32_t nKind, BODY body) {
+    switch (nKind) {
+        case 0:
+            return body(std::integral_constant<uint32_t, 0>());
+        case 1:
+            return body(std::integral_constant<uint32_t, 1>());
+        case 2:
+            return body(std::integral_constant<uint32_t, 2>());
+        case 3:
+            return body(std::integral_constant<uint32_t, 3>());
+        case 4:
+            return body(std::integral_constant<uint32_t, 4>());
+        case 5:
+            return body(std::integral_constant<uint32_t, 5>());
+        case 6:
+            return body(std::integral_constant<uint32_t, 6>());
+        case 7:
+            return body(std::integral_constant<uint32_t, 7>());
+        case 8:
+            return body(std::integral_constant<uint32_t, 8>());
+        case 9:
+            return body(std::integral_constant<uint32_t, 9>());
+        case 10:
+            return body(std::integral_constant<uint32_t, 10>());
+        case 11:
+            return body(std::integral_constant<uint32_t, 11>());
+        case 16:
+            return body(std::integral_constant<uint32_t, 16>());
+        default:
+            return;
+    }
 }

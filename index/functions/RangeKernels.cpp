@@ -37,6 +37,15 @@ struct WindowState {
         dPreviousBar = dLastBar;
         dPrevious = dLast;
     }
+    // What loading the state for b does in any case: the last bar becomes the
+    // previous one when it is b - 1, and is forgotten when it is b itself.
+    void LoadFor(int nBar) {
+        if (HasValue(dLastBar) && dLastBar == static_cast<double>(nBar - 1)) {
+            MoveOn();
+        } else if (HasValue(dLastBar) && dLastBar == static_cast<double>(nBar)) {
+            dLastBar = UNCOMPUTED_VALUE;
+        }
+    }
     void Store(int nBar, double dValue) {
         dLastBar = static_cast<double>(nBar);
         dLast = dValue;
@@ -57,57 +66,204 @@ void ComputeBarByBar(const RangeKernelCall& call, int nBar, int nIndex) {
     call.pDone[nIndex] = nStatus == EVAL_OK ? 1 : 0;
 }
 
-// The window kernels share their walk: FIRST_RULE gives the result of a bar that
-// needs no state (or false to go on), STEP the result of a bar whose state moves on.
-template <class BODY>
-void RunWindow(const RangeKernelCall& call, BODY body) {
+// Dense calls spend nearly every bar in the window sliding on by one bar; these
+// loops do only that, with the state in registers, from a bar whose state moves on
+// until a bar where it does not, and return the first bar they did not compute. Any
+// other bar goes through the general walk.
+struct DenseRun {
+    const double* pX;
+    double* pOut;
+    uint8_t* pDone;
+    int nFirst, nLast, nXFirst, n;
+
+    explicit DenseRun(const RangeKernelCall& call)
+        : pX(call.pX),
+          pOut(call.pOut),
+          pDone(call.pDone),
+          nFirst(call.nFirst),
+          nLast(call.nLast),
+          nXFirst(call.nXFirst),
+          n(call.n) {}
+    double X(int nBar) const { return pX[nBar - nXFirst]; }
+    void Put(int nBar, double dValue) const {
+        pOut[nBar - nFirst] = dValue;
+        pDone[nBar - nFirst] = 1;
+    }
+};
+
+// MA from a bar at least n - 1 into the data whose state moves on.
+int SlideAverage(const DenseRun& run, WindowState& state, int nBar) {
+    // Locals rather than members: the stores below could otherwise alias them.
+    const double* pX = run.pX;
+    double* pOut = run.pOut;
+    uint8_t* pDone = run.pDone;
+    const int nXFirst = run.nXFirst;
+    const int nFirst = run.nFirst;
+    const int nLast = run.nLast;
+    const int n = run.n;
+    const double dN = n;
+    double dPreviousBar = state.dPreviousBar;
+    double dPrevious = state.dPrevious;
+    double dLastBar = state.dLastBar;
+    double dLast = state.dLast;
+    for (; nBar <= nLast; ++nBar) {
+        const double dX = pX[nBar - nXFirst];
+        const double dLeaving = pX[nBar - n - nXFirst];
+        dPreviousBar = dLastBar;
+        dPrevious = dLast;
+        pDone[nBar - nFirst] = 1;
+        if (IsInvalid(dX) || IsInvalid(dLeaving)) {
+            pOut[nBar++ - nFirst] = INVALID_VALUE;
+            break;
+        }
+        dLast = SlideWindowSum(dLast, dLeaving, dX);
+        dLastBar = nBar;
+        pOut[nBar - nFirst] = dLast / dN;
+        if (!HasValue(dLast)) {
+            ++nBar;
+            break;
+        }
+    }
+    state = {dPreviousBar, dPrevious, dLastBar, dLast};
+    return nBar;
+}
+
+// SUM from a bar with a valid x whose state moves on with a finite sum.
+int SlideSum(const DenseRun& run, WindowState& state, int nBar) {
+    WindowState s = state;
+    const int n = run.n;
+    for (; nBar <= run.nLast; ++nBar) {
+        const double dX = run.X(nBar);
+        if (IsInvalid(dX)) {
+            run.Put(nBar++, INVALID_VALUE);
+            break;
+        }
+        s.MoveOn();
+        const int nWindow = std::min(n, nBar + 1);
+        const double dLeaving = nBar - nWindow < 0 ? INVALID_VALUE : run.X(nBar - nWindow);
+        const double dSum = AddToWindowSum(s.dLast, dX, IsInvalid(dLeaving) ? 0.0 : dLeaving);
+        s.Store(nBar, dSum);
+        run.Put(nBar, dSum);
+        if (!std::isfinite(dSum)) {
+            ++nBar;
+            break;
+        }
+    }
+    state = s;
+    return nBar;
+}
+
+// COUNT from a bar whose state moves on; a count always moves on.
+int SlideCount(const DenseRun& run, WindowState& state, int nBar) {
+    WindowState s = state;
+    const int n = run.n;
+    for (; nBar <= run.nLast; ++nBar) {
+        const double dX = run.X(nBar);
+        s.MoveOn();
+        const int nWindow = std::min(n, nBar + 1);
+        const double dLeaving = nBar - nWindow < 0 ? INVALID_VALUE : run.X(nBar - nWindow);
+        const double dCount = s.dLast + (IsTrue(dX) ? 1 : 0) - (IsTrue(dLeaving) ? 1 : 0);
+        s.Store(nBar, dCount);
+        run.Put(nBar, dCount);
+        if (!HasValue(dCount)) {
+            ++nBar;
+            break;
+        }
+    }
+    state = s;
+    return nBar;
+}
+
+// The walk the window kernels share: BODY gives the result of a bar from the state
+// and X, or false where the bar-by-bar function must decide. In a dense call every
+// bar is computed and every value of X is at hand, so nothing needs checking.
+template <bool DENSE, class BODY, class SLIDE>
+void WalkWindow(const RangeKernelCall& call, BODY& body, SLIDE& slide) {
+    const DenseRun run(call);
     WindowState state;
     state.Load(call.pEntries);
-    for (int nBar = call.nFirst; nBar <= call.nLast; ++nBar) {
+    for (int nBar = call.nFirst; nBar <= call.nLast;) {
         const int i = nBar - call.nFirst;
-        if (!call.pActive[i]) continue;
         const int nX = nBar - call.nXFirst;
-        if (!call.pXDone[nX]) {
-            call.pDone[i] = 0;
-            continue;
+        if (DENSE) {
+            const int nNext = slide(run, state, nBar);
+            if (nNext > nBar) {
+                nBar = nNext;
+                continue;
+            }
+        } else {
+            if (!call.pActive[i]) {
+                ++nBar;
+                continue;
+            }
+            if (!call.pXDone[nX]) {
+                call.pDone[i] = 0;
+                ++nBar;
+                continue;
+            }
         }
         call.pDone[i] = 1;
-        if (body(state, nBar, i, nX)) continue;
-        state.Save(call.pEntries);
-        ComputeBarByBar(call, nBar, i);
-        state.Load(call.pEntries);
+        if (!body(state, nBar, i, nX)) {
+            state.Save(call.pEntries);
+            ComputeBarByBar(call, nBar, i);
+            state.Load(call.pEntries);
+        }
+        ++nBar;
     }
     state.Save(call.pEntries);
 }
 
+// SLIDE(run, state, bar) takes over a dense call at a bar where it can and returns
+// the first bar it left; returning the bar itself declines it.
+template <class BODY, class SLIDE>
+void RunWindow(const RangeKernelCall& call, BODY body, SLIDE slide) {
+    if (call.bDense) {
+        WalkWindow<true>(call, body, slide);
+    } else {
+        WalkWindow<false>(call, body, slide);
+    }
+}
+
+template <class BODY>
+void RunWindow(const RangeKernelCall& call, BODY body) {
+    auto none = [](const DenseRun&, WindowState&, int nBar) { return nBar; };
+    RunWindow(call, body, none);
+}
+
 void SimpleAverage(const RangeKernelCall& call) {
     const int n = call.n;
-    RunWindow(call, [&](WindowState& state, int nBar, int i, int nX) {
-        const double dX = call.pX[nX];
-        if (n == 1) {
-            call.pOut[i] = dX;
+    RunWindow(
+        call,
+        [&](WindowState& state, int nBar, int i, int nX) {
+            const double dX = call.pX[nX];
+            if (n == 1) {
+                call.pOut[i] = dX;
+                return true;
+            }
+            if (nBar + 1 < n) {
+                call.pOut[i] = INVALID_VALUE;
+                return true;
+            }
+            if (!state.MovesOn(nBar)) return false;
+            state.MoveOn();
+            if (!call.bDense && !call.pXDone[nX - n]) {
+                call.pDone[i] = 0;
+                return true;
+            }
+            const double dLeaving = call.pX[nX - n];
+            if (IsInvalid(dX) || IsInvalid(dLeaving)) {
+                call.pOut[i] = INVALID_VALUE;
+                return true;
+            }
+            const double dSum = SlideWindowSum(state.dPrevious, dLeaving, dX);
+            state.Store(nBar, dSum);
+            call.pOut[i] = dSum / n;
             return true;
-        }
-        if (nBar + 1 < n) {
-            call.pOut[i] = INVALID_VALUE;
-            return true;
-        }
-        if (!state.MovesOn(nBar)) return false;
-        state.MoveOn();
-        if (!call.pXDone[nX - n]) {
-            call.pDone[i] = 0;
-            return true;
-        }
-        const double dLeaving = call.pX[nX - n];
-        if (IsInvalid(dX) || IsInvalid(dLeaving)) {
-            call.pOut[i] = INVALID_VALUE;
-            return true;
-        }
-        const double dSum = SlideWindowSum(state.dPrevious, dLeaving, dX);
-        state.Store(nBar, dSum);
-        call.pOut[i] = dSum / n;
-        return true;
-    });
+        },
+        [n](const DenseRun& run, WindowState& state, int nBar) {
+            return n > 1 && nBar + 1 >= n && state.MovesOn(nBar) ? SlideAverage(run, state, nBar)
+                                                                 : nBar;
+        });
 }
 
 // The bar leaving a window clamped to the bars that exist: none before the data.
@@ -115,54 +271,67 @@ void SimpleAverage(const RangeKernelCall& call) {
 bool ReadLeaving(const RangeKernelCall& call, int nBar, int nX, int nWindow, double& dLeaving) {
     dLeaving = INVALID_VALUE;
     if (nBar - nWindow < 0) return true;
-    if (!call.pXDone[nX - nWindow]) return false;
+    if (!call.bDense && !call.pXDone[nX - nWindow]) return false;
     dLeaving = call.pX[nX - nWindow];
     return true;
 }
 
 void WindowSum(const RangeKernelCall& call) {
     const int n = call.n;
-    RunWindow(call, [&](WindowState& state, int nBar, int i, int nX) {
-        const double dX = call.pX[nX];
-        if (IsInvalid(dX) || n == 1) {
-            call.pOut[i] = dX;
+    RunWindow(
+        call,
+        [&](WindowState& state, int nBar, int i, int nX) {
+            const double dX = call.pX[nX];
+            if (IsInvalid(dX) || n == 1) {
+                call.pOut[i] = dX;
+                return true;
+            }
+            if (!state.MovesOn(nBar) || !std::isfinite(state.dLast)) return false;
+            state.MoveOn();
+            double dLeaving = INVALID_VALUE;
+            if (!ReadLeaving(call, nBar, nX, std::min(n, nBar + 1), dLeaving)) {
+                call.pDone[i] = 0;
+                return true;
+            }
+            const double dSum =
+                AddToWindowSum(state.dPrevious, dX, IsInvalid(dLeaving) ? 0.0 : dLeaving);
+            state.Store(nBar, dSum);
+            call.pOut[i] = dSum;
             return true;
-        }
-        if (!state.MovesOn(nBar) || !std::isfinite(state.dLast)) return false;
-        state.MoveOn();
-        double dLeaving = INVALID_VALUE;
-        if (!ReadLeaving(call, nBar, nX, std::min(n, nBar + 1), dLeaving)) {
-            call.pDone[i] = 0;
-            return true;
-        }
-        const double dSum =
-            AddToWindowSum(state.dPrevious, dX, IsInvalid(dLeaving) ? 0.0 : dLeaving);
-        state.Store(nBar, dSum);
-        call.pOut[i] = dSum;
-        return true;
-    });
+        },
+        [n](const DenseRun& run, WindowState& state, int nBar) {
+            return n > 1 && state.MovesOn(nBar) && std::isfinite(state.dLast)
+                       ? SlideSum(run, state, nBar)
+                       : nBar;
+        });
 }
 
 void WindowCount(const RangeKernelCall& call) {
     const int n = call.n;
-    RunWindow(call, [&](WindowState& state, int nBar, int i, int nX) {
-        const double dX = call.pX[nX];
-        if (n == 1) {
-            call.pOut[i] = IsTrue(dX) ? 1.0 : 0.0;
+    RunWindow(
+        call,
+        [&](WindowState& state, int nBar, int i, int nX) {
+            const double dX = call.pX[nX];
+            if (n == 1) {
+                call.pOut[i] = IsTrue(dX) ? 1.0 : 0.0;
+                return true;
+            }
+            if (!state.MovesOn(nBar)) return false;
+            state.MoveOn();
+            double dLeaving = INVALID_VALUE;
+            if (!ReadLeaving(call, nBar, nX, std::min(n, nBar + 1), dLeaving)) {
+                call.pDone[i] = 0;
+                return true;
+            }
+            const double dCount =
+                state.dPrevious + (IsTrue(dX) ? 1 : 0) - (IsTrue(dLeaving) ? 1 : 0);
+            state.Store(nBar, dCount);
+            call.pOut[i] = dCount;
             return true;
-        }
-        if (!state.MovesOn(nBar)) return false;
-        state.MoveOn();
-        double dLeaving = INVALID_VALUE;
-        if (!ReadLeaving(call, nBar, nX, std::min(n, nBar + 1), dLeaving)) {
-            call.pDone[i] = 0;
-            return true;
-        }
-        const double dCount = state.dPrevious + (IsTrue(dX) ? 1 : 0) - (IsTrue(dLeaving) ? 1 : 0);
-        state.Store(nBar, dCount);
-        call.pOut[i] = dCount;
-        return true;
-    });
+        },
+        [n](const DenseRun& run, WindowState& state, int nBar) {
+            return n > 1 && state.MovesOn(nBar) ? SlideCount(run, state, nBar) : nBar;
+        });
 }
 
 // HHV, LLV and their BARS forms. The running state is the bar of the extreme; it
@@ -181,31 +350,38 @@ void Extreme(const RangeKernelCall& call) {
             call.pOut[i] = IsInvalid(dX) ? INVALID_VALUE : (BARS ? 0.0 : dX);
             return true;
         }
-        if (nBar < n || !state.MovesOn(nBar)) return false;
-        const double dStoredBar = state.dLast;
-        if (!(dStoredBar >= nBar - n && dStoredBar < nBar)) return false;
-        const int m = static_cast<int>(dStoredBar);
-        const int nY = m - call.nXFirst;
-        if (!call.pXDone[nY]) return false;
-        const double dY = call.pX[nY];
-        if (std::isnan(dY)) return false;
+        const int nWindow = std::min(n, nBar + 1);
         int nExtremeBar = -1;
         double dExtreme = INVALID_VALUE;
-        const bool bBeaten = LOWEST ? IsGreater(dX, dY) : IsGreater(dY, dX);
-        if (!std::isnan(dX) && !bBeaten) {
-            nExtremeBar = nBar;
-            dExtreme = dX;
-        } else if (m != nBar - n) {
-            nExtremeBar = m;
-            dExtreme = dY;
-        } else {
+        const double dStoredBar = state.dLast;
+        if (nBar >= n && state.MovesOn(nBar) && dStoredBar >= nBar - n && dStoredBar < nBar) {
+            const int m = static_cast<int>(dStoredBar);
+            const int nY = m - call.nXFirst;
+            if (!call.pXDone[nY]) return false;
+            const double dY = call.pX[nY];
+            if (!std::isnan(dY)) {
+                const bool bBeaten = LOWEST ? IsGreater(dX, dY) : IsGreater(dY, dX);
+                if (!std::isnan(dX) && !bBeaten) {
+                    nExtremeBar = nBar;
+                    dExtreme = dX;
+                } else if (m != nBar - n) {
+                    nExtremeBar = m;
+                    dExtreme = dY;
+                }
+            }
+        }
+        // Moving the candidates on twice for one bar changes nothing, so a bar that
+        // only a scan can settle still goes to the bar-by-bar function from here.
+        const bool bReady = candidates.Advance(nBar, nWindow);
+        if (nExtremeBar < 0 && !(bReady && candidates.Answer(nBar, dX, nExtremeBar, dExtreme))) {
             return false;
         }
-        state.MoveOn();
-        candidates.Advance(nBar, n);
+        state.LoadFor(nBar);
         candidates.SetPending(nBar, dX);
-        state.Store(nBar, static_cast<double>(nExtremeBar));
-        call.pOut[i] = BARS ? static_cast<double>(nBar - nExtremeBar) : dExtreme;
+        state.Store(nBar, nExtremeBar < 0 ? INVALID_VALUE : static_cast<double>(nExtremeBar));
+        call.pOut[i] = nExtremeBar < 0
+                           ? INVALID_VALUE
+                           : (BARS ? static_cast<double>(nBar - nExtremeBar) : dExtreme);
         return true;
     });
 }
@@ -270,11 +446,13 @@ void Blend(const RangeKernelCall& call, bool bStoreInvalid, RULE rule) {
     double* pOwn = call.pOwn;
     for (int nBar = call.nFirst; nBar <= call.nLast; ++nBar) {
         const int i = nBar - call.nFirst;
-        if (!call.pActive[i]) continue;
         const int nX = nBar - call.nXFirst;
-        if (!call.pXDone[nX]) {
-            call.pDone[i] = 0;
-            continue;
+        if (!call.bDense) {
+            if (!call.pActive[i]) continue;
+            if (!call.pXDone[nX]) {
+                call.pDone[i] = 0;
+                continue;
+            }
         }
         call.pDone[i] = 1;
         const double dX = call.pX[nX];

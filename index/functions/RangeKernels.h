@@ -53,11 +53,12 @@ struct RangeKernelCall {
     const uint8_t* pActive = nullptr;  // per bar of nFirst..nLast: computed at all
     const double* pX = nullptr;        // X at bar b is pX[b - nXFirst]
     int nXFirst = 0;
-    const uint8_t* pXDone = nullptr;            // X evaluated without error, indexed as pX
-    int n = 0;                                  // the period, already checked to be at least 2
-    double dShare = 0.0;                        // SMA's weight
-    double* pOwn = nullptr;                     // recursive kernels: the hidden result series
-    double* pEntries = nullptr;                 // window kernels: the state slot's bar entries
+    const uint8_t* pXDone = nullptr;  // X evaluated without error, indexed as pX
+    bool bDense = false;         // every bar active, and X evaluated without error at every bar
+    int n = 0;                   // the period, already checked to be at least 2
+    double dShare = 0.0;         // SMA's weight
+    double* pOwn = nullptr;      // recursive kernels: the hidden result series
+    double* pEntries = nullptr;  // window kernels: the state slot's bar entries
     std::vector<double>* pWorkspace = nullptr;  // extremes: the slot's sliding candidates
     double* pOut = nullptr;                     // per bar of nFirst..nLast
     uint8_t* pDone = nullptr;                   // per bar: computed without an evaluation error

@@ -1,25 +1,59 @@
 // The arithmetic of the running rules that both evaluation paths apply: the window
 // moving on by one bar, and the blends of the recursive averages.
 //
-// They are compiled once, out of line, and both paths call them. An addition of two
-// NaNs gives one of them, and which one depends on the order in which the compiler
-// chose to put the operands, which it may choose differently wherever the
-// expression is inlined; one definition gives one answer.
+// An addition of two NaNs gives one of them, and which one depends on the order in
+// which the compiler put the operands, which it may choose differently wherever the
+// expression is inlined; both paths must give the same bits, so the additions here
+// keep their operands in the written order. (A product with a constant factor, or of
+// a value with itself, has only one NaN to give.)
 #pragma once
 
 #include <cmath>
 #include <limits>
 
+// An addition whose NaN, when both operands are one, is always the left operand's,
+// as the processor gives it when the compiler keeps the operands in this order.
+inline double OrderedAdd(double dLeft, double dRight) {
+#if defined(__x86_64__) && defined(__SSE2__)
+    __asm__("addsd %1, %0" : "+x"(dLeft) : "x"(dRight));
+    return dLeft;
+#else
+    volatile double dPinned = dLeft;
+    return dPinned + dRight;
+#endif
+}
+
+// A product, likewise.
+inline double OrderedMultiply(double dLeft, double dRight) {
+#if defined(__x86_64__) && defined(__SSE2__)
+    __asm__("mulsd %1, %0" : "+x"(dLeft) : "x"(dRight));
+    return dLeft;
+#else
+    volatile double dPinned = dLeft;
+    return dPinned * dRight;
+#endif
+}
+
 // dSum - dLeaving + dEntering (MA).
-double SlideWindowSum(double dSum, double dLeaving, double dEntering);
+inline double SlideWindowSum(double dSum, double dLeaving, double dEntering) {
+    return OrderedAdd(dSum - dLeaving, dEntering);
+}
 // dSum + dEntering - dLeaving (SUM).
-double AddToWindowSum(double dSum, double dEntering, double dLeaving);
+inline double AddToWindowSum(double dSum, double dEntering, double dLeaving) {
+    return OrderedAdd(dSum, dEntering) - dLeaving;
+}
 // ((n - 1) * dPrevious + 2 * dX) / (n + 1) (EMA, EXPMA).
-double BlendExponential(int n, double dPrevious, double dX);
+inline double BlendExponential(int n, double dPrevious, double dX) {
+    return OrderedAdd((n - 1.0) * dPrevious, 2.0 * dX) / (n + 1.0);
+}
 // ((dN - dShare) * dPrevious + dShare * dX) / dN (SMA).
-double BlendShare(double dN, double dShare, double dPrevious, double dX);
+inline double BlendShare(double dN, double dShare, double dPrevious, double dX) {
+    return OrderedAdd((dN - dShare) * dPrevious, dShare * dX) / dN;
+}
 // dSquares + dNew² - dOld² (the running squares of STD and its kin).
-double SlideSquares(double dSquares, double dNew, double dOld);
+inline double SlideSquares(double dSquares, double dNew, double dOld) {
+    return OrderedAdd(dSquares, dNew * dNew) - dOld * dOld;
+}
 
 // Sums of the window about a shift c taken from its values: S = Σ(x - c) and
 // Q = Σ(x - c)². Plain sums of values and squares would lose the variance of
