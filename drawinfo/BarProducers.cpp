@@ -42,12 +42,10 @@ QXColor HostColour(int nColourId) {
     return GetColorByID(static_cast<COLOR_TYPE>(nColourId));
 }
 
-void AddStick(GraphDrawInfoBuilder& builder, int64_t nCurve, int nBar, double dTop,
-              double dBottom) {
-    COpenSegment stick(builder, nCurve);
-    stick.Add(MakePoint(nBar, dTop));
-    stick.Add(MakePoint(nBar, dBottom));
-    stick.Close();
+void AddStick(GraphDrawInfoBuilder& builder, int64_t nCurve, int nBar, double dTop, double dBottom,
+              std::vector<QXPoint>& vecScratch) {
+    vecScratch.assign({MakePoint(nBar, dTop), MakePoint(nBar, dBottom)});
+    builder.AddCurveSegment(nCurve, vecScratch, false, false);
 }
 
 // The records of a column output, in the order the host expects them.
@@ -109,6 +107,15 @@ void ProduceColumns(IDrawStageContext& context, int nStatementIndex, int nFirst,
     const ColumnRecords records = AddColumnRecords(frame);
     COpenSegment line(builder, records.nOwnLine);
     CCloseTrend trend(frame.Prices());
+    // One stick per bar at most: room for them up front, one scratch pair for all.
+    const size_t nBars = static_cast<size_t>(frame.Last() - frame.First() + 1);
+    if (nStyle == ColumnStyle::ColorStick) {
+        builder.ReserveCurveSegments(records.nRisingStick, nBars);
+        builder.ReserveCurveSegments(records.nFallingStick, nBars);
+    } else if (nStyle == ColumnStyle::LineStick) {
+        builder.ReserveCurveSegments(records.nOwnStick, nBars);
+    }
+    std::vector<QXPoint> vecStick;
 
     for (int nBar = frame.First(); nBar <= frame.Last(); ++nBar) {
         if (!IsThinnedIn(nBar, nStep)) continue;
@@ -138,10 +145,10 @@ void ProduceColumns(IDrawStageContext& context, int nStatementIndex, int nFirst,
                 break;
             case ColumnStyle::ColorStick:
                 AddStick(builder, dValue > 0 ? records.nRisingStick : records.nFallingStick, nBar,
-                         dTop, dBottom);
+                         dTop, dBottom, vecStick);
                 break;
             case ColumnStyle::LineStick:
-                AddStick(builder, records.nOwnStick, nBar, dTop, dBottom);
+                AddStick(builder, records.nOwnStick, nBar, dTop, dBottom, vecStick);
                 break;
             default:
                 builder.AddRectanglePoints(records.nOwnColumn, topLeft, bottomRight);
@@ -275,6 +282,10 @@ void ProduceCandles(IDrawStageContext& context, int nStatementIndex, int nFirst,
         builder.AddCurve(GetCurve(HostColour(HOST_COLOUR_RISING), 1.0f, LINE_STYLE_SOLID));
 
     CCandleDirection direction(frame.Prices(), frame.First());
+    const size_t nBars = static_cast<size_t>(frame.Last() - frame.First() + 1);
+    builder.ReserveCurveSegments(nFallingWicks, 2 * nBars);
+    builder.ReserveCurveSegments(nRisingWicks, 2 * nBars);
+    std::vector<QXPoint> vecStick;
     for (int nBar = frame.First(); nBar <= frame.Last(); ++nBar) {
         if (!IsThinnedIn(nBar, nStep)) continue;
         const double dHigh = pHigh[nBar];
@@ -291,8 +302,8 @@ void ProduceCandles(IDrawStageContext& context, int nStatementIndex, int nFirst,
                                    MakePoint(nBar - CANDLE_HALF_BODY, dTop),
                                    MakePoint(nBar + CANDLE_HALF_BODY, dBottom));
         const int64_t nWicks = bRising ? nRisingWicks : nFallingWicks;
-        AddStick(builder, nWicks, nBar, dHigh, dTop);
-        AddStick(builder, nWicks, nBar, dBottom, dLow);
+        AddStick(builder, nWicks, nBar, dHigh, dTop, vecStick);
+        AddStick(builder, nWicks, nBar, dBottom, dLow, vecStick);
     }
     frame.AppendTo(pOut);
 }

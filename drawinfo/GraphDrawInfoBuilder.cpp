@@ -113,6 +113,45 @@ bool AppendItem(GraphDrawInfo* target, std::map<int64_t, bool>& handles, int64_t
     return true;
 }
 
+// The same, for items that are expensive to move: the item is made in its place and
+// filled there, and taken back out if filling it fails.
+template <typename Record, typename FillItem>
+bool AppendItemInPlace(GraphDrawInfo* target, std::map<int64_t, bool>& handles, int64_t handle,
+                       FillItem fillItem) {
+    if (target == nullptr || handle < 0) return false;
+    if (handle / Builder::kKindSpan != RecordKind<Record>::kBase / Builder::kKindSpan) {
+        return false;
+    }
+    const auto found = handles.find(handle);
+    if (found == handles.end()) return false;
+    std::vector<Record>& records = RecordKind<Record>::Records(*target);
+    const size_t index = Builder::GetHandleIndex(handle);
+    if (index >= records.size()) return false;
+    auto& items = records[index].items;
+    if (!Builder::CanTakeItem(items.size())) return false;
+    const int64_t key = Builder::MakeDrawOrderKey(handle, items.size());
+    try {
+        target->drawOrder.push_back(key);
+    } catch (...) {
+        return false;
+    }
+    try {
+        items.emplace_back();
+    } catch (...) {
+        target->drawOrder.pop_back();
+        return false;
+    }
+    try {
+        fillItem(items.back());
+    } catch (...) {
+        items.pop_back();
+        target->drawOrder.pop_back();
+        return false;
+    }
+    found->second = true;
+    return true;
+}
+
 }  // namespace
 
 GraphDrawInfoBuilder::GraphDrawInfoBuilder(GraphDrawInfo* target) : m_pTarget(target) {}
@@ -170,6 +209,32 @@ bool GraphDrawInfoBuilder::AddCurveSegment(int64_t handle, const QXPointVec& poi
         segment.extendEnd = extendEnd;
         return segment;
     });
+}
+
+bool GraphDrawInfoBuilder::AddCurveSegment(int64_t handle, const std::vector<QXPoint>& points,
+                                           bool extendStart, bool extendEnd) {
+    if (points.empty()) return false;
+    return AppendItemInPlace<CurveDrawInfo>(m_pTarget, m_mapHasItems, handle,
+                                            [&](CurveSegment& segment) {
+                                                segment.points.SetPoint(points);
+                                                segment.extendStart = extendStart;
+                                                segment.extendEnd = extendEnd;
+                                            });
+}
+
+void GraphDrawInfoBuilder::ReserveCurveSegments(int64_t handle, size_t nItems) {
+    if (m_pTarget == nullptr || handle / kKindSpan != kCurveBase / kKindSpan ||
+        m_mapHasItems.count(handle) == 0) {
+        return;
+    }
+    const size_t index = GetHandleIndex(handle);
+    if (index >= m_pTarget->curves.size()) return;
+    std::vector<CurveSegment>& items = m_pTarget->curves[index].items;
+    // Only a hint: without the room the segments are added all the same.
+    try {
+        items.reserve(items.size() + std::min<size_t>(nItems, kMaxItems));
+    } catch (...) {
+    }
 }
 
 bool GraphDrawInfoBuilder::AddRectanglePoints(int64_t handle, const QXPoint& first,

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "QXDrawInfo.h"
 
@@ -46,6 +47,12 @@ public:
     // Item operations: true on success; on failure nothing changes.
     bool AddCurveSegment(int64_t handle, const QXPointVec& points, bool extendStart,
                          bool extendEnd);
+    // The same from the points themselves, copied once, straight into the record.
+    bool AddCurveSegment(int64_t handle, const std::vector<QXPoint>& points, bool extendStart,
+                         bool extendEnd);
+    // Makes room for nItems more segments of a curve, so that adding them moves no
+    // segment (each owns its points, and a segment moved is a segment copied).
+    void ReserveCurveSegments(int64_t handle, size_t nItems);
     bool AddRectanglePoints(int64_t handle, const QXPoint& first, const QXPoint& second);
     bool AddElipsePoints(int64_t handle, const QXPointVec& points);
     bool AddCircle(int64_t handle, const QXPoint& center, float radius);

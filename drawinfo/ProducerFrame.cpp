@@ -24,9 +24,7 @@ uint32_t TruncateToUint32(double dValue) {
 
 void COpenSegment::Close(bool bExtendEnd) {
     if (m_vecPoints.empty()) return;
-    QXPointVec points;
-    points.SetPoint(m_vecPoints);
-    m_builder.AddCurveSegment(m_nCurve, points, false, bExtendEnd);
+    m_builder.AddCurveSegment(m_nCurve, m_vecPoints, false, bExtendEnd);
     m_vecPoints.clear();
 }
 
