@@ -56,8 +56,19 @@ std::vector<std::string> SplitRow(const std::string& row) {
     return cells;
 }
 
-// Local wall-clock time of "YYYY-MM-DD[ HH:MM[:SS]]"; false when malformed.
-bool ParseDate(const std::string& text, int64_t* time, bool* hasClock) {
+bool ParseNumber(const std::string& text, double* value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    double v = std::strtod(text.c_str(), &end);
+    if (end == nullptr || *end != '\0' || errno == ERANGE || !std::isfinite(v)) return false;
+    *value = v;
+    return true;
+}
+
+}  // namespace
+
+bool ParseBarDate(const std::string& text, int64_t* time, bool* hasClock) {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     char rest = 0;
     int n = std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &year, &month, &day, &hour,
@@ -85,18 +96,6 @@ bool ParseDate(const std::string& text, int64_t* time, bool* hasClock) {
     *hasClock = n > 3;
     return true;
 }
-
-bool ParseNumber(const std::string& text, double* value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    double v = std::strtod(text.c_str(), &end);
-    if (end == nullptr || *end != '\0' || errno == ERANGE || !std::isfinite(v)) return false;
-    *value = v;
-    return true;
-}
-
-}  // namespace
 
 CsvBarSource CsvBarSource::FromFile(const std::string& path) {
     std::ifstream in(path);
@@ -133,7 +132,7 @@ CsvBarSource CsvBarSource::FromStream(std::istream& in, const std::string& name)
         }
         Bar bar;
         bool hasClock = false;
-        if (!ParseDate(cells[0], &bar.time, &hasClock)) {
+        if (!ParseBarDate(cells[0], &bar.time, &hasClock)) {
             Fail(name, lineNumber, 1, "'" + cells[0] + "' is not a date (YYYY-MM-DD[ HH:MM[:SS]])");
         }
         intraday = intraday || hasClock;
