@@ -11,6 +11,7 @@
 
 #include "tools/qxindex/Commands.h"
 #include "tools/qxindex/FormulaSource.h"
+#include "tools/qxindex/ParsedFormula.h"
 #include "tools/qxindex/SymbolScan.h"
 #include "tools/qxindex/TextEncoding.h"
 
@@ -154,10 +155,7 @@ int RunScan(ScanOptions options) {
 
     FormulaError error;
     if (!ProbeColumns(settings.formula, &settings.columns, &error)) {
-        std::cerr << "error " << error.code << " at line " << error.line + 1 << ", column "
-                  << error.column;
-        if (!error.text.empty()) std::cerr << ": " << error.text;
-        std::cerr << "\n";
+        std::cerr << FormulaErrorLine(error) << "\n";
         return kExitFormulaError;
     }
     if (settings.columns.empty()) {
