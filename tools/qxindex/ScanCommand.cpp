@@ -168,6 +168,7 @@ int RunScan(ScanOptions options) {
     const bool terminal = isatty(STDERR_FILENO) != 0;
     std::vector<SymbolResult> results =
         ScanSymbols(settings, files, terminal ? ShowProgress : nullptr);
+    if (terminal) std::fprintf(stderr, "\r\033[K");  // the messages take the progress line's place
     std::vector<std::string> names;
     for (const ValueColumn& column : settings.columns) names.push_back(GbkToUtf8(column.name));
 
@@ -185,9 +186,11 @@ int RunScan(ScanOptions options) {
         }
     }
     if (terminal) {
+        std::cout.flush();
         Tally tally = Count(results);
-        std::fprintf(stderr, "\r\033[Kscanned %zu symbols: %zu hits, %zu errors", results.size(),
-                     tally.hits, tally.errors);
+        std::fprintf(stderr, "scanned %zu symbols: %zu hit%s, %zu error%s", results.size(),
+                     tally.hits, tally.hits == 1 ? "" : "s", tally.errors,
+                     tally.errors == 1 ? "" : "s");
         if (settings.hasDate) std::fprintf(stderr, ", %zu without a bar then", tally.withoutBar);
         std::fprintf(stderr, "\n");
     }
