@@ -50,6 +50,22 @@ std::vector<PaintedText> PriceTexts(const std::string& svg) {
     return texts;
 }
 
+// The sample chart from bar `from` on, with one tool as its only price records.
+qxindex::ChartSpec ChartWithTool(QX_GRAPH_TYPE kind, const std::vector<QXGraphPoint>& points,
+                                 int from = 0) {
+    qxindex::ChartSpec chart = chart_fixtures::SampleChart();
+    chart.price.pictures.clear();
+    chart.from = from;
+    qxindex::ChartLayout layout(chart);
+    qxindex::ChartCoordinate coordinate(layout.Price().scale, chart.bars);
+    IQXGraphShapeBase* shape = QXGraphInterface::CreateGraphShape(kind);
+    shape->SetCoordinate(&coordinate);
+    shape->SetPoints(points);
+    chart.price.pictures = shape->GetGraphDrawInfo();
+    QXGraphInterface::ReleaseGraphShape(shape);
+    return chart;
+}
+
 struct ToolCase {
     const char* what;
     QX_GRAPH_TYPE kind;
@@ -83,17 +99,8 @@ TEST(ToolLabels, StayWholeOnThePlotAtItsEdges) {
     };
     for (const ToolCase& c : cases) {
         SCOPED_TRACE(c.what);
-        qxindex::ChartSpec chart = chart_fixtures::SampleChart();
-        chart.price.pictures.clear();
-        chart.from = c.from;
+        qxindex::ChartSpec chart = ChartWithTool(c.kind, c.points, c.from);
         qxindex::ChartLayout layout(chart);
-        qxindex::ChartCoordinate coordinate(layout.Price().scale, chart.bars);
-        IQXGraphShapeBase* shape = QXGraphInterface::CreateGraphShape(c.kind);
-        shape->SetCoordinate(&coordinate);
-        shape->SetPoints(c.points);
-        chart.price.pictures = shape->GetGraphDrawInfo();
-        QXGraphInterface::ReleaseGraphShape(shape);
-
         const qxindex::PixelRect& plot = layout.Price().plot;
         std::vector<PaintedText> texts = PriceTexts(qxindex::RenderChartSvg(chart));
         ASSERT_EQ(texts.size(), c.labels);
@@ -114,16 +121,9 @@ TEST(ToolLabels, StayWholeOnThePlotAtItsEdges) {
 }
 
 TEST(ToolLabels, LabelsAwayFromTheEdgesStayWhereTheToolPutsThem) {
-    qxindex::ChartSpec chart = chart_fixtures::SampleChart();
-    chart.price.pictures.clear();
+    qxindex::ChartSpec chart =
+        ChartWithTool(QX_GRAPH_RANGE_DATE, {{11.0, 4.0f, 0}, {11.5, 8.0f, 0}});
     qxindex::ChartLayout layout(chart);
-    qxindex::ChartCoordinate coordinate(layout.Price().scale, chart.bars);
-    IQXGraphShapeBase* shape = QXGraphInterface::CreateGraphShape(QX_GRAPH_RANGE_DATE);
-    shape->SetCoordinate(&coordinate);
-    shape->SetPoints({{11.0, 4.0f, 0}, {11.5, 8.0f, 0}});
-    chart.price.pictures = shape->GetGraphDrawInfo();
-    QXGraphInterface::ReleaseGraphShape(shape);
-
     std::vector<PaintedText> texts = PriceTexts(qxindex::RenderChartSvg(chart));
     ASSERT_EQ(texts.size(), 1u);
     // Centred on the second anchor, on the vertical centre line of the text.
