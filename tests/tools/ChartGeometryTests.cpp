@@ -157,6 +157,26 @@ TEST(PixelClip, PolygonsAndRays) {
     EXPECT_FALSE(qxindex::ExtendRay({3, 3}, {3, 3}, box, &exit));      // no direction
 }
 
+TEST(PixelClip, ShiftInsideMovesTheLeastAndPrefersTheLeftAndTopEdges) {
+    const PixelRect bounds{10, 20, 100, 50};
+    struct Case {
+        PixelRect box;
+        double dx, dy;
+    };
+    const Case cases[] = {
+        {{30, 30, 20, 10}, 0, 0},       // inside
+        {{100, 30, 20, 10}, -10, 0},    // past the right edge
+        {{0, 65, 20, 10}, 10, -5},      // past the left and bottom edges
+        {{50, 15, 20, 10}, 0, 5},       // above the top
+        {{90, 30, 140, 60}, -80, -10},  // larger than the bounds: left and top edges
+    };
+    for (const Case& c : cases) {
+        PixelPoint shift = qxindex::ShiftInside(c.box, bounds);
+        EXPECT_DOUBLE_EQ(shift.x, c.dx) << c.box.left << "," << c.box.top;
+        EXPECT_DOUBLE_EQ(shift.y, c.dy) << c.box.left << "," << c.box.top;
+    }
+}
+
 TEST(XmlText, EscapesAndRepairs) {
     struct Row {
         std::string in;

@@ -128,6 +128,14 @@ TEST_F(CsvBarSourceTest, ReportsEveryMalformedInputWithItsPlace) {
          "line 2, column 1: '2024-02-30' is not a date"},
         {std::string(kHeader) + "2024-01-15,1,x,1,1,1\n",
          "line 2, column 3: 'x' is not a number (high)"},
+        {std::string(kHeader) + "2024-01-15,1,1e999,1,1,1\n",
+         "line 2, column 3: '1e999' is not a number (high)"},
+        {std::string(kHeader) + "2024-01-15,1,1,++1,1,1\n",
+         "line 2, column 4: '++1' is not a number (low)"},
+        {std::string(kHeader) + "2024-1-15,1,1,1,1,1\n",
+         "line 2, column 1: '2024-1-15' is not a date"},
+        {std::string(kHeader) + "2024-01-15 9:30,1,1,1,1,1\n",
+         "line 2, column 1: '2024-01-15 9:30' is not a date"},
         {std::string(kHeader) + "2024-01-15,1,1,1,,1\n",
          "line 2, column 5: '' is not a number (close)"},
         {std::string(kHeader) + "2024-01-15,1,1,1,1,1\n2024-01-15,1,1,1,1,1\n",
@@ -145,10 +153,14 @@ TEST_F(CsvBarSourceTest, ReportsEveryMalformedInputWithItsPlace) {
 TEST_F(CsvBarSourceTest, AcceptsAmountColumnBlankLinesAndCarriageReturns) {
     CsvBarSource bars = Read(
         "date,open,high,low,close,volume,amount\r\n2024-01-15,1,2,0.5,1.5,10,15\r\n\r\n"
-        "2024-01-16,1,2,0.5,1.5,10,16\r\n");
+        "2024-01-16, 1 ,+2,.5,1.5e0,10,16\r\n");
     double v = 0;
     ASSERT_TRUE(bars.GetFieldValue(5, 1, &v));
     EXPECT_EQ(v, 16);
+    ASSERT_TRUE(bars.GetFieldValue(1, 1, &v));
+    EXPECT_EQ(v, 2);
+    ASSERT_TRUE(bars.GetFieldValue(3, 1, &v));
+    EXPECT_EQ(v, 0.5);
     EXPECT_EQ(bars.Bars().size(), 2u);
 }
 

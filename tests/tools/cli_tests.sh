@@ -65,6 +65,14 @@ out=$("$qx" calc -e 'A:(C+O)/2;' --bars "$bars" --from 5 --to 7)
 expect "calc range" "bar,date,a 5,2013-05-20,62.488571 6,2013-05-21,62.700714000000005 7,2013-05-22,63.242857" \
     "$(printf '%s' "$out" | tr '\n' ' ')"
 
+# scan over the bundled bars
+out=$("$qx" scan -e 'MA20:MA(C,20); UP:C>MA20;' "$root/data" --csv); rc=$?
+expect "scan data exit" 0 "$rc"
+expect "scan data" "symbol,date,ma20,up aapl_2013_2018,2018-05-11,174.88200134999994,1" \
+    "$(printf '%s' "$out" | tr '\n' ' ')"
+out=$("$qx" scan -e 'UP:C<MA(C,20);' "$root/data" --at 2018-04-20 --csv)
+expect "scan data at a date" "symbol,date,up aapl_2013_2018,2018-04-20,1" "$(printf '%s' "$out" | tr '\n' ' ')"
+
 # usage errors exit 2 with a message
 "$qx" calc -e 'A:C;' --bars /nonexistent.csv > /dev/null 2>&1
 expect "missing bars exit" 2 "$?"

@@ -47,13 +47,6 @@ void ShowProgress(double share, void* user) {
     std::fflush(stderr);
 }
 
-void PrintFormulaError(const FormulaError& error) {
-    std::cerr << "error " << error.code << " at line " << error.line + 1 << ", column "
-              << error.column;
-    if (!error.text.empty()) std::cerr << ": " << error.text;
-    std::cerr << "\n";
-}
-
 int RunCalc(const CalcOptions& options) {
     FormulaInput input = LoadFormula(options.formula);
     CsvBarSource bars = [&]() {
@@ -74,7 +67,7 @@ int RunCalc(const CalcOptions& options) {
 
     ParsedFormula formula;
     if (!formula.Parse(input)) {
-        PrintFormulaError(formula.Error());
+        std::cerr << FormulaErrorLine(formula.Error()) << "\n";
         return kExitFormulaError;
     }
     CalculatedFormula calculated(formula, bars);

@@ -72,10 +72,7 @@ int RunCheck(const CheckOptions& options) {
         if (options.json) {
             std::cout << ErrorJson(error).dump(2) << "\n";
         } else {
-            std::cout << "error " << error.code << " at line " << error.line + 1 << ", column "
-                      << error.column;
-            if (!error.text.empty()) std::cout << ": " << error.text;
-            std::cout << "\n";
+            std::cout << FormulaErrorLine(error) << "\n";
         }
         return kExitFormulaError;
     }

@@ -20,6 +20,9 @@ void AddCheckCommand(CLI::App& app, int* exitCode);
 // Registers "calc": calculate a formula over CSV bars and print its values.
 void AddCalcCommand(CLI::App& app, int* exitCode);
 
+// Registers "scan": one formula over many bar files, printing the symbols it picks.
+void AddScanCommand(CLI::App& app, int* exitCode);
+
 // Registers "draw": paint a formula's records and drawing tools into an SVG chart.
 void AddDrawCommand(CLI::App& app, int* exitCode);
 

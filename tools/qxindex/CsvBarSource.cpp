@@ -1,10 +1,8 @@
 #include "tools/qxindex/CsvBarSource.h"
 
 #include <algorithm>
-#include <cerrno>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <sstream>
@@ -36,39 +34,108 @@ constexpr int kPeriodYears = 7;
     throw CsvError{message.str()};
 }
 
-std::vector<std::string> SplitRow(const std::string& row) {
-    std::vector<std::string> cells;
-    std::string cell;
-    for (char c : row) {
-        if (c == ',') {
-            cells.push_back(cell);
-            cell.clear();
-        } else if (c != '\r') {
-            cell += c;
-        }
+// The trimmed cells of a row, into `cells` (whose strings are reused: a file's
+// rows all have the same shape, so reading them allocates nothing after the first).
+void SplitRow(const std::string& row, std::vector<std::string>* cells) {
+    size_t count = 0;
+    size_t start = 0;
+    while (true) {
+        size_t end = row.find(',', start);
+        if (end == std::string::npos) end = row.size();
+        size_t b = start;
+        size_t e = end;
+        while (b < e && (row[b] == ' ' || row[b] == '\t' || row[b] == '\r')) ++b;
+        while (e > b && (row[e - 1] == ' ' || row[e - 1] == '\t' || row[e - 1] == '\r')) --e;
+        if (count == cells->size()) cells->emplace_back();
+        (*cells)[count].assign(row, b, e - b);
+        ++count;
+        if (end == row.size()) break;
+        start = end + 1;
     }
-    cells.push_back(cell);
-    for (std::string& s : cells) {
-        size_t b = s.find_first_not_of(" \t");
-        size_t e = s.find_last_not_of(" \t");
-        s = b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
-    }
-    return cells;
+    cells->resize(count);
 }
 
-// Local wall-clock time of "YYYY-MM-DD[ HH:MM[:SS]]"; false when malformed.
-bool ParseDate(const std::string& text, int64_t* time, bool* hasClock) {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    char rest = 0;
-    int n = std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &year, &month, &day, &hour,
-                        &minute, &second, &rest);
-    bool ok = (n == 3 && text.size() == 10) || n == 5 || n == 6;
-    if (!ok || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 ||
-        second > 60 || hour < 0 || minute < 0 || second < 0) {
+// The value of `count` decimal digits at text[at], or -1.
+int Digits(const std::string& text, size_t at, size_t count) {
+    int value = 0;
+    for (size_t i = at; i < at + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+// A decimal number, with an optional sign; from_chars reads it in the C locale
+// whatever the process's locale is, and several times faster than strtod.
+bool ParseNumber(const std::string& text, double* value) {
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (first != last && *first == '+') ++first;
+    if (first == last || *first == '+') return false;
+    double v = 0.0;
+    std::from_chars_result result = std::from_chars(first, last, v);
+    if (result.ec != std::errc() || result.ptr != last || !std::isfinite(v)) return false;
+    *value = v;
+    return true;
+}
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
+    year -= month <= 2;
+    const int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const int64_t yearOfEra = year - era * 400;
+    const int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+// mktime of the fields. mktime looks at the zone file again on every call, under
+// the C library's zone lock, so files read on several threads would wait on each
+// other row by row; the UTC offset of this thread's previous answer, checked with
+// localtime_r (which does not look again), almost always gives the answer first.
+std::time_t LocalTime(std::tm* fields) {
+    thread_local bool s_bKnown = false;
+    thread_local int64_t s_nOffset = 0;
+    const int64_t wall =
+        DaysFromCivil(fields->tm_year + 1900, fields->tm_mon + 1, fields->tm_mday) * 86400 +
+        fields->tm_hour * 3600 + fields->tm_min * 60 + fields->tm_sec;
+    if (s_bKnown) {
+        std::time_t guess = static_cast<std::time_t>(wall - s_nOffset);
+        std::tm check{};
+        if (localtime_r(&guess, &check) != nullptr && check.tm_year == fields->tm_year &&
+            check.tm_mon == fields->tm_mon && check.tm_mday == fields->tm_mday &&
+            check.tm_hour == fields->tm_hour && check.tm_min == fields->tm_min &&
+            check.tm_sec == fields->tm_sec) {
+            *fields = check;
+            return guess;
+        }
+    }
+    std::time_t t = std::mktime(fields);
+    if (t != static_cast<std::time_t>(-1)) {
+        s_bKnown = true;
+        s_nOffset = wall - static_cast<int64_t>(t);
+    }
+    return t;
+}
+
+}  // namespace
+
+bool ParseBarDate(const std::string& text, int64_t* time, bool* hasClock) {
+    const size_t n = text.size();
+    if (n != 10 && n != 16 && n != 19) return false;
+    if (text[4] != '-' || text[7] != '-') return false;
+    if (n > 10 && (text[10] != ' ' || text[13] != ':')) return false;
+    if (n == 19 && text[16] != ':') return false;
+    const int year = Digits(text, 0, 4);
+    const int month = Digits(text, 5, 2);
+    const int day = Digits(text, 8, 2);
+    const int hour = n > 10 ? Digits(text, 11, 2) : 0;
+    const int minute = n > 10 ? Digits(text, 14, 2) : 0;
+    const int second = n == 19 ? Digits(text, 17, 2) : 0;
+    if (year < 0 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23 ||
+        minute < 0 || minute > 59 || second < 0 || second > 60) {
         return false;
     }
-    if (n == 5 && text.size() != 16) return false;
-    if (n == 6 && text.size() != 19) return false;
     std::tm fields{};
     fields.tm_year = year - 1900;
     fields.tm_mon = month - 1;
@@ -77,26 +144,14 @@ bool ParseDate(const std::string& text, int64_t* time, bool* hasClock) {
     fields.tm_min = minute;
     fields.tm_sec = second;
     fields.tm_isdst = -1;
-    std::time_t t = std::mktime(&fields);
+    std::time_t t = LocalTime(&fields);
     if (t == static_cast<std::time_t>(-1)) return false;
     // mktime normalises 31 April into 1 May; a date that moved was not a real date.
     if (fields.tm_mday != day || fields.tm_mon != month - 1) return false;
     *time = static_cast<int64_t>(t);
-    *hasClock = n > 3;
+    *hasClock = n > 10;
     return true;
 }
-
-bool ParseNumber(const std::string& text, double* value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    double v = std::strtod(text.c_str(), &end);
-    if (end == nullptr || *end != '\0' || errno == ERANGE || !std::isfinite(v)) return false;
-    *value = v;
-    return true;
-}
-
-}  // namespace
 
 CsvBarSource CsvBarSource::FromFile(const std::string& path) {
     std::ifstream in(path);
@@ -108,7 +163,8 @@ CsvBarSource CsvBarSource::FromStream(std::istream& in, const std::string& name)
     static const char* const kColumns[] = {"date", "open", "high", "low", "close", "volume"};
     std::string row;
     if (!std::getline(in, row)) Fail(name, 1, 1, "empty file, expected a header");
-    std::vector<std::string> header = SplitRow(row);
+    std::vector<std::string> header;
+    SplitRow(row, &header);
     bool hasAmount = header.size() == 7 && header[6] == "amount";
     if (header.size() != 6 && !hasAmount) {
         Fail(name, 1, 1, "expected the header date,open,high,low,close,volume[,amount]");
@@ -120,12 +176,13 @@ CsvBarSource CsvBarSource::FromStream(std::istream& in, const std::string& name)
         }
     }
     std::vector<Bar> bars;
+    std::vector<std::string> cells;
     bool intraday = false;
     int lineNumber = 1;
     while (std::getline(in, row)) {
         ++lineNumber;
-        if (SplitRow(row) == std::vector<std::string>{""}) continue;  // blank line
-        std::vector<std::string> cells = SplitRow(row);
+        SplitRow(row, &cells);
+        if (cells.size() == 1 && cells[0].empty()) continue;  // blank line
         if (cells.size() != header.size()) {
             Fail(name, lineNumber, static_cast<int>(std::min(cells.size(), header.size())) + 1,
                  "expected " + std::to_string(header.size()) + " columns, found " +
@@ -133,7 +190,7 @@ CsvBarSource CsvBarSource::FromStream(std::istream& in, const std::string& name)
         }
         Bar bar;
         bool hasClock = false;
-        if (!ParseDate(cells[0], &bar.time, &hasClock)) {
+        if (!ParseBarDate(cells[0], &bar.time, &hasClock)) {
             Fail(name, lineNumber, 1, "'" + cells[0] + "' is not a date (YYYY-MM-DD[ HH:MM[:SS]])");
         }
         intraday = intraday || hasClock;

@@ -31,6 +31,10 @@ struct CsvError {
     std::string message;  // "line L, column C: ..."
 };
 
+// The local wall-clock time of "YYYY-MM-DD[ HH:MM[:SS]]", and whether the text
+// has a clock time; false when malformed or not a real date.
+bool ParseBarDate(const std::string& text, int64_t* time, bool* hasClock);
+
 class CsvBarSource : public IIndexDataSource {
 public:
     // Throws CsvError for malformed input.

@@ -56,9 +56,7 @@ bool DrawFormula(const FormulaInput& input, CsvBarSource& bars, int from, int to
                  FormulaPicture* out) {
     ParsedFormula formula;
     if (!formula.Parse(input)) {
-        const FormulaError& error = formula.Error();
-        std::cerr << "error " << error.code << " at line " << error.line + 1 << ", column "
-                  << error.column << (error.text.empty() ? "" : ": ") << error.text << "\n";
+        std::cerr << FormulaErrorLine(formula.Error()) << "\n";
         return false;
     }
     CalculatedFormula calculated(formula, bars);

@@ -79,6 +79,13 @@ std::string ParsedFormula::Script() const {
     return pParser->GetTranslator()->GetScriptSource().strScript;
 }
 
+std::string FormulaErrorLine(const FormulaError& error) {
+    std::string line = "error " + std::to_string(error.code) + " at line " +
+                       std::to_string(error.line + 1) + ", column " + std::to_string(error.column);
+    if (!error.text.empty()) line += ": " + error.text;
+    return line;
+}
+
 std::string ColourText(unsigned colour) {
     char text[8];
     std::snprintf(text, sizeof(text), "#%02x%02x%02x", colour & 0xFF, (colour >> 8) & 0xFF,

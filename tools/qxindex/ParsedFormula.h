@@ -57,6 +57,10 @@ private:
     FormulaError m_error;
 };
 
+// "error CODE at line L, column C: TEXT", lines counted from 1, as every command
+// reports a formula the library refused.
+std::string FormulaErrorLine(const FormulaError& error);
+
 // "#rrggbb" for a packed 0xAABBGGRR colour.
 std::string ColourText(unsigned colour);
 

@@ -10,55 +10,62 @@
 namespace qxindex {
 namespace {
 
-// The kinds a file may name, with the number of anchors each needs.
+// The kinds a file may name. `points` is what the kind reports it needs; a file
+// may hold as few anchors as the user clicks to place the tool and as many as the
+// tool keeps once placed. The markers differ: one click places them and the tool
+// adds its label point (and the text marker its box end) itself.
 struct KindName {
     QX_GRAPH_TYPE kind;
     const char* name;
     size_t points;
+    size_t clicks;
+    size_t kept;
 };
 
 // clang-format off
 constexpr KindName kKindNames[] = {
-    {QX_GRAPH_LINE_SEGMENT,             "QX_GRAPH_LINE_SEGMENT",            2},
-    {QX_GRAPH_LINE_SEGMENT_HORIZONTAL,  "QX_GRAPH_LINE_SEGMENT_HORIZONTAL", 2},
-    {QX_GRAPH_LINE_SEGMENT_VERTICAL,    "QX_GRAPH_LINE_SEGMENT_VERTICAL",   2},
-    {QX_GRAPH_LINE_RAY,                 "QX_GRAPH_LINE_RAY",                2},
-    {QX_GRAPH_LINE_STRAIGHT,            "QX_GRAPH_LINE_STRAIGHT",           2},
-    {QX_GRAPH_LINE_PARALLEL,            "QX_GRAPH_LINE_PARALLEL",           3},
-    {QX_GRAPH_LINE_PERIOD,              "QX_GRAPH_LINE_PERIOD",             2},
-    {QX_GRAPH_LINE_AISLE,               "QX_GRAPH_LINE_AISLE",              3},
-    {QX_GRAPH_LINE_STRAIGHT_HORIZONTAL, "QX_GRAPH_LINE_STRAIGHT_HORIZONTAL",1},
-    {QX_GRAPH_SHAPE_TRIANGLE,           "QX_GRAPH_SHAPE_TRIANGLE",          3},
-    {QX_GRAPH_SHAPE_RETANGLE,           "QX_GRAPH_SHAPE_RETANGLE",          2},
-    {QX_GRAPH_SHAPE_PARALLELOGRAM,      "QX_GRAPH_SHAPE_PARALLELOGRAM",     3},
-    {QX_GRAPH_SHAPE_CIRCLE,             "QX_GRAPH_SHAPE_CIRCLE",            2},
-    {QX_GRAPH_SHAPE_ELIPSE,             "QX_GRAPH_SHAPE_ELIPSE",            3},
-    {QX_GRAPH_SHAPE_PARABOLA,           "QX_GRAPH_SHAPE_PARABOLA",          3},
-    {QX_GRAPH_PATTERN_3,                "QX_GRAPH_PATTERN_3",               4},
-    {QX_GRAPH_PATTERN_5,                "QX_GRAPH_PATTERN_5",               6},
-    {QX_GRAPH_PATTERN_8,                "QX_GRAPH_PATTERN_8",               9},
-    {QX_GRAPH_PATTERN_HEAD_SHOULDER,    "QX_GRAPH_PATTERN_HEAD_SHOULDER",   7},
-    {QX_GRAPH_PATTERN_MW,               "QX_GRAPH_PATTERN_MW",              5},
-    {QX_GRAPH_PATTERN_ABCD,             "QX_GRAPH_PATTERN_ABCD",            4},
-    {QX_GRAPH_PATTERN_XABCD,            "QX_GRAPH_PATTERN_XABCD",           5},
-    {QX_GRAPH_PATTERN_TRIANGLE,         "QX_GRAPH_PATTERN_TRIANGLE",        4},
-    {QX_GRAPH_COMPLEX_SPEED_RESISTANCE, "QX_GRAPH_COMPLEX_SPEED_RESISTANCE",2},
-    {QX_GRAPH_COMPLEX_GANN_BOX,         "QX_GRAPH_COMPLEX_GANN_BOX",        2},
-    {QX_GRAPH_COMPLEX_GANN_FAN,         "QX_GRAPH_COMPLEX_GANN_FAN",        2},
-    {QX_GRAPH_COMPLEX_FIB_CHANNEL,      "QX_GRAPH_COMPLEX_FIB_CHANNEL",     3},
-    {QX_GRAPH_COMPLEX_DIGESTION_POINT,  "QX_GRAPH_COMPLEX_DIGESTION_POINT", 2},
-    {QX_GRAPH_COMPLEX_FIB_TIME_ZONE,    "QX_GRAPH_COMPLEX_FIB_TIME_ZONE",   2},
-    {QX_GRAPH_COMPLEX_GOLDEN_SECTION,   "QX_GRAPH_COMPLEX_GOLDEN_SECTION",  2},
-    {QX_GRAPH_RANGE_DATE,               "QX_GRAPH_RANGE_DATE",              2},
-    {QX_GRAPH_RANGE_PRICE,              "QX_GRAPH_RANGE_PRICE",             2},
-    {QX_GRAPH_RANGE_DATE_AND_PRICE,     "QX_GRAPH_RANGE_DATE_AND_PRICE",    2},
-    {QX_GRAPH_ARROW,                    "QX_GRAPH_ARROW",                   2},
-    {QX_GRAPH_RISE_ARROW,               "QX_GRAPH_RISE_ARROW",              1},
-    {QX_GRAPH_DROP_ARROW,               "QX_GRAPH_DROP_ARROW",              1},
-    {QX_GRAPH_MARKER_TEXT,              "QX_GRAPH_MARKER_TEXT",             2},
-    {QX_GRAPH_MARKER_PRICE,             "QX_GRAPH_MARKER_PRICE",            2},
+    {QX_GRAPH_LINE_SEGMENT,              "QX_GRAPH_LINE_SEGMENT",              2, 2, 2},
+    {QX_GRAPH_LINE_SEGMENT_HORIZONTAL,   "QX_GRAPH_LINE_SEGMENT_HORIZONTAL",   2, 2, 2},
+    {QX_GRAPH_LINE_SEGMENT_VERTICAL,     "QX_GRAPH_LINE_SEGMENT_VERTICAL",     2, 2, 2},
+    {QX_GRAPH_LINE_RAY,                  "QX_GRAPH_LINE_RAY",                  2, 2, 2},
+    {QX_GRAPH_LINE_STRAIGHT,             "QX_GRAPH_LINE_STRAIGHT",             2, 2, 2},
+    {QX_GRAPH_LINE_PARALLEL,             "QX_GRAPH_LINE_PARALLEL",             3, 3, 3},
+    {QX_GRAPH_LINE_PERIOD,               "QX_GRAPH_LINE_PERIOD",               2, 2, 2},
+    {QX_GRAPH_LINE_AISLE,                "QX_GRAPH_LINE_AISLE",                3, 3, 3},
+    {QX_GRAPH_LINE_STRAIGHT_HORIZONTAL,  "QX_GRAPH_LINE_STRAIGHT_HORIZONTAL",  1, 1, 1},
+    {QX_GRAPH_SHAPE_TRIANGLE,            "QX_GRAPH_SHAPE_TRIANGLE",            3, 3, 3},
+    {QX_GRAPH_SHAPE_RETANGLE,            "QX_GRAPH_SHAPE_RETANGLE",            2, 2, 2},
+    {QX_GRAPH_SHAPE_PARALLELOGRAM,       "QX_GRAPH_SHAPE_PARALLELOGRAM",       3, 3, 3},
+    {QX_GRAPH_SHAPE_CIRCLE,              "QX_GRAPH_SHAPE_CIRCLE",              2, 2, 2},
+    {QX_GRAPH_SHAPE_ELIPSE,              "QX_GRAPH_SHAPE_ELIPSE",              3, 3, 3},
+    {QX_GRAPH_SHAPE_PARABOLA,            "QX_GRAPH_SHAPE_PARABOLA",            3, 3, 3},
+    {QX_GRAPH_PATTERN_3,                 "QX_GRAPH_PATTERN_3",                 4, 4, 4},
+    {QX_GRAPH_PATTERN_5,                 "QX_GRAPH_PATTERN_5",                 6, 6, 6},
+    {QX_GRAPH_PATTERN_8,                 "QX_GRAPH_PATTERN_8",                 9, 9, 9},
+    {QX_GRAPH_PATTERN_HEAD_SHOULDER,     "QX_GRAPH_PATTERN_HEAD_SHOULDER",     7, 7, 7},
+    {QX_GRAPH_PATTERN_MW,                "QX_GRAPH_PATTERN_MW",                5, 5, 5},
+    {QX_GRAPH_PATTERN_ABCD,              "QX_GRAPH_PATTERN_ABCD",              4, 4, 4},
+    {QX_GRAPH_PATTERN_XABCD,             "QX_GRAPH_PATTERN_XABCD",             5, 5, 5},
+    {QX_GRAPH_PATTERN_TRIANGLE,          "QX_GRAPH_PATTERN_TRIANGLE",          4, 4, 4},
+    {QX_GRAPH_COMPLEX_SPEED_RESISTANCE,  "QX_GRAPH_COMPLEX_SPEED_RESISTANCE",  2, 2, 2},
+    {QX_GRAPH_COMPLEX_GANN_BOX,          "QX_GRAPH_COMPLEX_GANN_BOX",          2, 2, 2},
+    {QX_GRAPH_COMPLEX_GANN_FAN,          "QX_GRAPH_COMPLEX_GANN_FAN",          2, 2, 2},
+    {QX_GRAPH_COMPLEX_FIB_CHANNEL,       "QX_GRAPH_COMPLEX_FIB_CHANNEL",       3, 3, 3},
+    {QX_GRAPH_COMPLEX_DIGESTION_POINT,   "QX_GRAPH_COMPLEX_DIGESTION_POINT",   2, 2, 2},
+    {QX_GRAPH_COMPLEX_FIB_TIME_ZONE,     "QX_GRAPH_COMPLEX_FIB_TIME_ZONE",     2, 2, 2},
+    {QX_GRAPH_COMPLEX_GOLDEN_SECTION,    "QX_GRAPH_COMPLEX_GOLDEN_SECTION",    2, 2, 2},
+    {QX_GRAPH_RANGE_DATE,                "QX_GRAPH_RANGE_DATE",                2, 2, 2},
+    {QX_GRAPH_RANGE_PRICE,               "QX_GRAPH_RANGE_PRICE",               2, 2, 2},
+    {QX_GRAPH_RANGE_DATE_AND_PRICE,      "QX_GRAPH_RANGE_DATE_AND_PRICE",      2, 2, 2},
+    {QX_GRAPH_ARROW,                     "QX_GRAPH_ARROW",                     2, 2, 2},
+    {QX_GRAPH_RISE_ARROW,                "QX_GRAPH_RISE_ARROW",                1, 1, 1},
+    {QX_GRAPH_DROP_ARROW,                "QX_GRAPH_DROP_ARROW",                1, 1, 1},
+    {QX_GRAPH_MARKER_TEXT,               "QX_GRAPH_MARKER_TEXT",               2, 1, 3},
+    {QX_GRAPH_MARKER_PRICE,              "QX_GRAPH_MARKER_PRICE",              2, 1, 2},
 };
 // clang-format on
+
+static_assert(sizeof(kKindNames) / sizeof(kKindNames[0]) == 38, "every kind of the factory");
 
 using Json = nlohmann::json;
 
@@ -265,9 +272,12 @@ ShapeSet ReadShapesJson(const std::string& text, const std::string& name) {
         if (entry.contains("settings")) ApplySettings(reader, entry["settings"], shape);
         if (entry.contains("label")) ApplyLabel(reader, entry["label"], shape);
         std::vector<QXGraphPoint> points = ReadPoints(reader, entry);
-        if (points.size() < ShapeKindPoints(kind)) {
-            reader.Fail("points", ShapeKindName(kind) + " needs " +
-                                      std::to_string(ShapeKindPoints(kind)) + " points, found " +
+        const ShapeAnchorRange range = ShapeKindAnchorRange(kind);
+        if (points.size() < range.fewest || points.size() > range.most) {
+            std::string counts = std::to_string(range.fewest);
+            if (range.most != range.fewest) counts += " to " + std::to_string(range.most);
+            reader.Fail("points", ShapeKindName(kind) + " takes " + counts + " point" +
+                                      (range.most == 1 ? "" : "s") + ", found " +
                                       std::to_string(points.size()));
         }
         shape->SetPoints(points);
@@ -288,6 +298,13 @@ size_t ShapeKindPoints(int kind) {
         if (k.kind == kind) return k.points;
     }
     return 0;
+}
+
+ShapeAnchorRange ShapeKindAnchorRange(int kind) {
+    for (const KindName& k : kKindNames) {
+        if (k.kind == kind) return ShapeAnchorRange{k.clicks, k.kept};
+    }
+    return ShapeAnchorRange{};
 }
 
 std::string ShapeKindName(int kind) {

@@ -9,7 +9,9 @@
 //                   "displayRatio": true, "displayPrice": false},
 //      "label": {"text": "...", "fontSize": 12, "width": 120}} ]
 //
-// Every mistake (an unknown kind name, too few points, a non-number) is an error
+// An entry holds the points a user clicks to place the tool, or all the points the
+// tool keeps once placed (a price marker one or two, a text marker one to three).
+// Every mistake (an unknown kind name, a wrong number of points, a non-number) is an error
 // naming the entry and the field.
 #pragma once
 
@@ -51,5 +53,13 @@ ShapeSet ReadShapesJson(const std::string& text, const std::string& name);
 std::string ShapeKindName(int kind);
 // The number of anchors a kind needs (0 for an unknown kind).
 size_t ShapeKindPoints(int kind);
+
+// How many points a file may give a kind: from the clicks that place it to the
+// anchors it keeps once placed (both 0 for an unknown kind).
+struct ShapeAnchorRange {
+    size_t fewest = 0;
+    size_t most = 0;
+};
+ShapeAnchorRange ShapeKindAnchorRange(int kind);
 
 }  // namespace qxindex

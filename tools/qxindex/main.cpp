@@ -40,6 +40,7 @@ const char* const kHelpFooter =
     "  qxindex                      draw the demo chart into qxindex-demo.svg\n"
     "  qxindex check examples/macd.txt\n"
     "  qxindex calc -e 'MA5:MA(CLOSE,5);' --bars data/aapl_2013_2018.csv --from 1500\n"
+    "  qxindex scan -e 'MA20:MA(C,20); UP:CROSS(C,MA20);' data/ --jobs 2\n"
     "  qxindex draw examples/ma_cross.txt --bars data/aapl_2013_2018.csv --overlay -o ma.svg\n"
     "\n"
     "Each subcommand has its own --help; the manual page is qxindex(1).";
@@ -65,6 +66,7 @@ int main(int argc, char** argv) {
     qxindex::AddTokensCommand(app, &exitCode);
     qxindex::AddCheckCommand(app, &exitCode);
     qxindex::AddCalcCommand(app, &exitCode);
+    qxindex::AddScanCommand(app, &exitCode);
     qxindex::AddDrawCommand(app, &exitCode);
     qxindex::AddServeCommand(app, &exitCode);
     try {

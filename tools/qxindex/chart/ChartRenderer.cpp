@@ -40,6 +40,15 @@ struct Chart {
     SvgWriter* svg;
 };
 
+SvgTextStyle PlainText(const SvgPaint& paint, double size, const char* anchor, bool bold = false) {
+    SvgTextStyle style;
+    style.paint = paint;
+    style.size = size;
+    style.anchor = anchor;
+    style.bold = bold;
+    return style;
+}
+
 SvgStroke Hairline(const SvgPaint& paint) {
     return SvgStroke{paint, 1.0, std::string(), false};
 }
@@ -58,7 +67,7 @@ std::string DateOf(const std::vector<Bar>& bars, int64_t bar) {
 
 void PaintTitle(const Chart& chart) {
     const PixelRect& box = chart.layout.TitleBox();
-    SvgTextStyle title{kTitleColor, kTitleFontSize, "start", std::string(), true};
+    SvgTextStyle title = PlainText(kTitleColor, kTitleFontSize, "start", true);
     chart.svg->Text(PixelPoint{box.left, box.top + 23.0}, chart.chartSpec.title, title);
     // The dates of the visible data; slots beyond the data have no date.
     int64_t first = chart.layout.FirstBar();
@@ -71,14 +80,14 @@ void PaintTitle(const Chart& chart) {
         range = DateOf(chart.chartSpec.bars, firstData) + " .. " +
                 DateOf(chart.chartSpec.bars, lastData) + ", " + range;
     }
-    SvgTextStyle note{kAxisTextColor, kAxisFontSize, "end", std::string(), false};
+    SvgTextStyle note = PlainText(kAxisTextColor, kAxisFontSize, "end");
     chart.svg->Text(PixelPoint{box.Right(), box.top + 23.0}, range, note);
 }
 
 void PaintLegend(const Chart& chart, const PanelLayout& panel, const ChartPanelSpec& chartSpec) {
     double x = panel.legend.left + 2.0;
     double middle = panel.legend.top + panel.legend.height / 2.0;
-    SvgTextStyle style{kAxisTextColor, kLegendFontSize, "start", std::string(), false};
+    SvgTextStyle style = PlainText(kAxisTextColor, kLegendFontSize, "start");
     for (const LegendEntry& entry : chartSpec.legend) {
         std::string name = GbkToUtf8(entry.name);
         double width = 14.0 + 4.0 + EstimateTextWidth(name, kLegendFontSize);
@@ -94,7 +103,7 @@ void PaintValueAxis(const Chart& chart, const PanelLayout& panel) {
     const PanelScale& scale = panel.scale;
     int maxTicks = std::max(2, static_cast<int>(panel.plot.height / kValueLabelSpacing));
     ValueTicks ticks = MakeValueTicks(scale.Values().min, scale.Values().max, maxTicks);
-    SvgTextStyle style{kAxisTextColor, kAxisFontSize, "start", std::string(), false};
+    SvgTextStyle style = PlainText(kAxisTextColor, kAxisFontSize, "start");
     for (double value : ticks.values) {
         double y = scale.Y(value);
         chart.svg->Line(PixelPoint{panel.plot.left, y}, PixelPoint{panel.plot.Right(), y},
@@ -166,7 +175,7 @@ void PaintPanel(const Chart& chart, const PanelLayout& panel, const ChartPanelSp
 void PaintDateAxis(const Chart& chart) {
     const PixelRect& axis = chart.layout.DateAxis();
     const PanelScale& scale = chart.layout.Price().scale;
-    SvgTextStyle style{kAxisTextColor, kAxisFontSize, "middle", std::string(), false};
+    SvgTextStyle style = PlainText(kAxisTextColor, kAxisFontSize, "middle");
     chart.svg->OpenGroup("date-axis");
     for (const DateTick& tick : chart.dateTicks) {
         double x = scale.X(static_cast<double>(tick.bar));

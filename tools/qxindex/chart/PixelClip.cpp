@@ -148,4 +148,18 @@ bool ExtendRay(PixelPoint back, PixelPoint from, const PixelRect& box, PixelPoin
     return IsFinite(*exit);
 }
 
+namespace {
+
+double ShiftInside(double low, double size, double boundLow, double boundSize) {
+    if (size >= boundSize || low < boundLow) return boundLow - low;
+    return std::min(0.0, boundLow + boundSize - (low + size));
+}
+
+}  // namespace
+
+PixelPoint ShiftInside(const PixelRect& box, const PixelRect& bounds) {
+    return PixelPoint{ShiftInside(box.left, box.width, bounds.left, bounds.width),
+                      ShiftInside(box.top, box.height, bounds.top, bounds.height)};
+}
+
 }  // namespace qxindex

@@ -23,4 +23,9 @@ std::vector<PixelPoint> ClipPolygon(const std::vector<PixelPoint>& points, const
 // leaves `box`. False when the direction is zero or the ray never crosses the box.
 bool ExtendRay(PixelPoint back, PixelPoint from, const PixelRect& box, PixelPoint* exit);
 
+// How far to move `box` so that it lies inside `bounds`: the least shift on each
+// axis; a box larger than the bounds on an axis is aligned with their left or top
+// edge. Zero for a box already inside.
+PixelPoint ShiftInside(const PixelRect& box, const PixelRect& bounds);
+
 }  // namespace qxindex

@@ -32,6 +32,10 @@ constexpr double kMaxFontSize = 96.0;
 // unreliable precision; it is left out.
 constexpr double kMaxEllipseRadius = 1e7;
 constexpr double kIconHalf = 6.0;
+// Texts get an outline of the panel's background under their glyphs, so that a
+// label on a level line or over the candles can still be read.
+const SvgPaint kLabelHalo{"#FFFFFF", 0.85};
+constexpr double kLabelHaloWidth = 3.0;
 constexpr double kPi = 3.14159265358979323846;
 
 struct DashPattern {
@@ -305,12 +309,25 @@ void RecordPainter::PaintText(const QXDrawInfo::TextDrawInfo& text,
     SvgTextStyle style;
     style.paint = ResolveColor(text.textColor, PaintUse::kText);
     style.size = size;
+    style.halo = kLabelHalo;
+    style.haloWidth = kLabelHaloWidth;
     if (!text.fontName.empty()) style.fontFamily = GbkToUtf8(text.fontName) + ", sans-serif";
-    if ((item.flags & 1) != 0) {
-        p.x += 2.0;
-    } else {
-        style.anchor = "middle";
+    const bool besidePoint = (item.flags & 1) != 0;
+    if (!besidePoint) style.anchor = "middle";
+    // A label that would show in part, or lies within its own width beside the
+    // plot, is moved in to show whole: a range's label at its far corner, a level's
+    // price at the side of the chart, a price marker's label right of the last bar.
+    // One whose point lies above or below the plot labels something out of view
+    // and is cut with it, as is one further beside it.
+    const PixelRect& plot = m_scale.Plot();
+    PixelRect box{besidePoint ? p.x + 2.0 : p.x - width / 2.0, p.y - size / 2.0, width, size};
+    if (p.y >= plot.top && p.y <= plot.Bottom() && box.Right() + width > plot.left &&
+        box.left - width < plot.Right()) {
+        PixelPoint shift = ShiftInside(box, plot);
+        p.x += shift.x;
+        p.y += shift.y;
     }
+    if (besidePoint) p.x += 2.0;
     p.y += size * 0.35;  // from the centre line to the baseline
     m_pSvg->Text(p, utf8, style);
 }

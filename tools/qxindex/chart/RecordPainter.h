@@ -22,7 +22,9 @@
 //   at most 200 pixels: the formula crosses are sized like the formula circles.
 // - A text is centred on its point, or starts 2 pixels right of it when bit 0 of its
 //   flags is set (marker labels); it is vertically centred on the point. The offset
-//   moves it in pixels: position to the right, value upwards. Texts and font names
+//   moves it in pixels: position to the right, value upwards. A text that would
+//   show in part or lies within its own width beside the plot, with its point
+//   within the plot's height, is moved in to show whole; every text has a halo of the background under its glyphs. Texts and font names
 //   are in the library's code page (GBK). secondColor, fillColor, mode, extra and
 //   style are not used by this renderer.
 // - An icon is a 12-pixel glyph centred on its point. The item's tag names it (it

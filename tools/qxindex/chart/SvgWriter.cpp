@@ -169,6 +169,12 @@ void SvgWriter::Text(PixelPoint at, const std::string& utf8, const SvgTextStyle&
     if (std::string(style.anchor) != "start") AppendAttribute("text-anchor", style.anchor);
     AppendAttribute("fill", style.paint.color);
     if (style.paint.opacity < 1.0) AppendAttribute("fill-opacity", style.paint.opacity);
+    if (!style.halo.IsNone() && style.haloWidth > 0.0) {
+        AppendAttribute("stroke", style.halo.color);
+        if (style.halo.opacity < 1.0) AppendAttribute("stroke-opacity", style.halo.opacity);
+        AppendAttribute("stroke-width", style.haloWidth);
+        m_strOut += " stroke-linejoin=\"round\" paint-order=\"stroke\"";
+    }
     // Keeps runs of blanks in record texts as the producer wrote them.
     m_strOut += " xml:space=\"preserve\">";
     m_strOut += EscapeXml(utf8);

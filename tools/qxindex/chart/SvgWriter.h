@@ -25,6 +25,10 @@ struct SvgTextStyle {
     const char* anchor = "start";  // start, middle or end
     std::string fontFamily;        // empty: the document's
     bool bold = false;
+    // An outline painted under the glyphs (none: no halo), so that a label stays
+    // readable over lines and candles.
+    SvgPaint halo;
+    double haloWidth = 0.0;
 };
 
 class SvgWriter {
