@@ -89,7 +89,10 @@ public:
     }
 
     static const char* UnitOf(const std::string& strRow) {
-        if (StartsWith(strRow, "whole") || StartsWith(strRow, "window")) return "ns/bar";
+        if (StartsWith(strRow, "whole") || StartsWith(strRow, "window") ||
+            StartsWith(strRow, "family")) {
+            return "ns/bar";
+        }
         if (StartsWith(strRow, "memory")) return "bytes/bar";
         return "us";
     }

@@ -19,7 +19,7 @@ CRangeEvaluator::Outcome CRangeEvaluator::Run(const CRangePlan& plan, EvalContex
         context.pStore->GetBarCount() < context.nBarCount) {
         return NOT_STARTED;
     }
-    if (!Prepare(plan, context)) return NOT_STARTED;
+    if (!Prepare(plan, context, nTo - nFrom + 1)) return NOT_STARTED;
     const bool bSavedDrawMode = context.bDrawMode;
     const int nSavedBar = context.nBar;
     // Series trees are evaluated with the ordinary lists, as their assignments are.
@@ -45,23 +45,26 @@ CRangeEvaluator::Outcome CRangeEvaluator::Run(const CRangePlan& plan, EvalContex
     return outcome;
 }
 
-bool CRangeEvaluator::Prepare(const CRangePlan& plan, EvalContext& context) {
+bool CRangeEvaluator::Prepare(const CRangePlan& plan, EvalContext& context, int nSpan) {
+    // Columns as long as a run, or the span when it is shorter: a short history
+    // pays for its own bars only.
+    const int nRunLength = std::min(nSpan, RUN_LENGTH);
     const std::vector<RangeStep>& vecSteps = plan.Steps();
     m_pSteps = vecSteps.data();
     m_pContext = &context;
     CSeriesStore& store = *context.pStore;
     try {
         m_vecColumns.resize(vecSteps.size());
-        m_vecAll.assign(RUN_LENGTH, 1);
+        m_vecAll.assign(static_cast<size_t>(nRunLength), 1);
         for (size_t i = 0; i < vecSteps.size(); ++i) {
             const RangeStep& step = vecSteps[i];
             Column& column = m_vecColumns[i];
-            const size_t nLength = static_cast<size_t>(RUN_LENGTH) + step.nLookback;
+            const size_t nLength = static_cast<size_t>(nRunLength) + step.nLookback;
             column.vecValues.resize(nLength);
             column.vecDone.resize(nLength);
-            column.vecMask.resize(RUN_LENGTH);
+            column.vecMask.resize(static_cast<size_t>(nRunLength));
             column.pSeries = nullptr;
-            if (step.nKind == RangeStep::SERIES ||
+            if (step.nKind == RangeStep::SERIES || step.nKind == RangeStep::SETTLED ||
                 (step.nKind == RangeStep::KERNEL && step.nStateSlot < 0)) {
                 column.pSeries = store.GetSeries(step.nSeriesKind, step.nSeriesNumber, 0);
                 if (column.pSeries == nullptr) return false;
@@ -230,9 +233,39 @@ void CRangeEvaluator::EvaluatePure(int nStep) {
             }
             return;
         }
+        case RangeStep::SETTLED:
+            column.bAllDone = ReadSettled(step, column, nullptr, nCount);
+            return;
         case RangeStep::KERNEL:
             return;
     }
+}
+
+// A series stored by an earlier statement: read where it is stored, and computed as
+// the bar-by-bar evaluator would compute it where it is not (a bar an earlier
+// statement failed at, or one before the span that a window reads back).
+bool CRangeEvaluator::ReadSettled(const RangeStep& step, Column& column, const uint8_t* pActive,
+                                  int nCount) {
+    EvalContext& context = *m_pContext;
+    const double* pSeries = column.pSeries;
+    bool bAllDone = true;
+    for (int i = 0; i < nCount; ++i) {
+        if (pActive != nullptr && !pActive[i]) continue;
+        const int nBar = column.nFirst + i;
+        column.vecDone[i] = 1;
+        if (nBar < 0) {
+            column.vecValues[i] = INVALID_VALUE;
+        } else if (IsComputed(pSeries[nBar])) {
+            column.vecValues[i] = pSeries[nBar];
+        } else {
+            context.nBar = nBar;
+            column.vecValues[i] = INVALID_VALUE;
+            column.vecDone[i] = EvaluateOperand(&context, OperandType::Reference, step.nOperand,
+                                                &column.vecValues[i], 0) == EVAL_OK;
+            bAllDone = bAllDone && column.vecDone[i];
+        }
+    }
+    return bAllDone;
 }
 
 void CRangeEvaluator::EvaluateStateful(int nStep, const uint8_t* pActive) {
@@ -355,6 +388,10 @@ void CRangeEvaluator::EvaluateStateful(int nStep, const uint8_t* pActive) {
             column.bAllDone = AllDone(column, pActive, nCount);
             return;
         }
+        case RangeStep::SETTLED:
+            column.bAllDone =
+                ReadSettled(step, column, pActive, nCount) && pActive == m_vecAll.data();
+            return;
         case RangeStep::CONSTANT:
         case RangeStep::FIELD:
             return;

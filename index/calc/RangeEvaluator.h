@@ -38,7 +38,7 @@ private:
         bool bAllDone = false;                      // every bar evaluated without an error
     };
 
-    bool Prepare(const CRangePlan& plan, EvalContext& context);
+    bool Prepare(const CRangePlan& plan, EvalContext& context, int nSpan);
     bool IsStopped() const {
         return m_pContext->pStop != nullptr && m_pContext->pStop->load(std::memory_order_relaxed);
     }
@@ -47,6 +47,7 @@ private:
     void EvaluateStateful(int nStep, const uint8_t* pActive);
     // The mask itself, or the shared mask of every bar when it holds every bar, so
     // that a kernel can tell at once that nothing needs checking.
+    bool ReadSettled(const RangeStep& step, Column& column, const uint8_t* pActive, int nCount);
     const uint8_t* Condense(const uint8_t* pMask, int nCount) const;
     bool AllDone(const Column& column, const uint8_t* pActive, int nCount) const;
     template <uint32_t KIND>

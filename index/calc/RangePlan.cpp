@@ -68,7 +68,7 @@ bool CRangePlan::Build(const CCalculateInfo& info, int nKind, int nNumber,
     m_nMaxLookback = 0;
     m_bRefused = false;
     if (pAssignment == nullptr || FindAssignment(nKind, nNumber) != pAssignment) return false;
-    m_nRoot = AddSeries(nKind, nNumber, 0, 0);
+    m_nRoot = AddSeries(nKind, nNumber, -1, 0, 0);
     return m_nRoot >= 0 && !m_bRefused;
 }
 
@@ -182,7 +182,7 @@ int CRangePlan::AddOperand(uint32_t nType, int64_t value, int nLookback, int nDe
         if (pRef->pValues[0] < 0 || pRef->pValues[0] > MAX_SERIES_NUMBER)
             return m_bRefused = true, -1;
         return AddSeries(static_cast<int>(pRef->pTypes[0]), static_cast<int>(pRef->pValues[0]),
-                         nLookback, nDepth + 1);
+                         value, nLookback, nDepth + 1);
     }
     if (nType != OperandType::Node) return m_bRefused = true, -1;
     const ExprNode* pNode = ReadNodePointer(value);
@@ -204,12 +204,22 @@ int CRangePlan::AddOperand(uint32_t nType, int64_t value, int nLookback, int nDe
     return Push(step);
 }
 
-int CRangePlan::AddSeries(int nKind, int nNumber, int nLookback, int nDepth) {
+int CRangePlan::AddSeries(int nKind, int nNumber, int64_t nReference, int nLookback, int nDepth) {
     const std::set<int64_t>& setVolatile = nKind == SERIES_KIND_OUTPUT
                                                ? m_pInfo->m_setVolatileOutputs
                                                : m_pInfo->m_setVolatileVariables;
     const Statement* pAssignment = FindAssignment(nKind, nNumber);
     if (setVolatile.count(nNumber) != 0 || pAssignment == nullptr) return m_bRefused = true, -1;
+    if (nReference >= 0 && IsSettled(nKind, nNumber)) {
+        RangeStep step;
+        step.nKind = RangeStep::SETTLED;
+        step.nLookback = nLookback;
+        step.bPure = IsPureTree(pAssignment->typeB, pAssignment->valueB, nDepth + 1);
+        step.nSeriesKind = nKind;
+        step.nSeriesNumber = nNumber;
+        step.nOperand = nReference;
+        return Push(step);
+    }
     const int nTree = AddOperand(pAssignment->typeB, pAssignment->valueB, nLookback, nDepth + 1);
     if (nTree < 0) return -1;
     RangeStep step;
@@ -323,6 +333,11 @@ bool CRangePlan::ScanDelegated(uint32_t nType, int64_t value, int nDepth, bool& 
         const Statement* pAssignment = FindAssignment(nKind, static_cast<int>(nNumber));
         if (setVolatile.count(nNumber) != 0 || pAssignment == nullptr)
             return m_bRefused = true, false;
+        if (IsSettled(nKind, static_cast<int>(nNumber))) {
+            // Read from the store; what it names was counted where it was computed.
+            if (!IsPureTree(pAssignment->typeB, pAssignment->valueB, nDepth + 1)) bPure = false;
+            return true;
+        }
         bool bSeriesPure = true;
         if (!ScanDelegated(pAssignment->typeB, pAssignment->valueB, nDepth + 1, bSeriesPure)) {
             return false;
@@ -355,6 +370,37 @@ bool CRangePlan::ScanDelegated(uint32_t nType, int64_t value, int nDepth, bool& 
     for (uint32_t i = bCall ? 1 : 0; i < pNode->nArgs; ++i) {
         if (i == 1 && bHidden) continue;
         if (!ScanDelegated(pNode->pTypes[i], pNode->pValues[i], nDepth + 1, bPure)) return false;
+    }
+    return true;
+}
+
+bool CRangePlan::IsPureTree(uint32_t nType, int64_t value, int nDepth) const {
+    if (nDepth > MAX_PLAN_DEPTH) return false;
+    if (nType == OperandType::Reference) {
+        const std::vector<ExprNode*>& vecRefs = m_pInfo->m_vecRefNodes;
+        if (value < 0 || static_cast<uint64_t>(value) >= vecRefs.size()) return false;
+        const ExprNode* pRef = vecRefs[static_cast<size_t>(value)];
+        if (pRef == nullptr || pRef->nArgs < 1 || !HasArrays(*pRef)) return false;
+        if (pRef->pTypes[0] == RefListKind::Field) return true;
+        if (pRef->pTypes[0] != RefListKind::Output && pRef->pTypes[0] != RefListKind::Variable) {
+            return false;
+        }
+        if (pRef->pValues[0] < 0 || pRef->pValues[0] > MAX_SERIES_NUMBER) return false;
+        const Statement* pAssignment =
+            FindAssignment(static_cast<int>(pRef->pTypes[0]), static_cast<int>(pRef->pValues[0]));
+        return pAssignment != nullptr &&
+               IsPureTree(pAssignment->typeB, pAssignment->valueB, nDepth + 1);
+    }
+    if (nType != OperandType::Node) return true;
+    const ExprNode* pNode = ReadNodePointer(value);
+    if (pNode == nullptr || !HasArrays(*pNode)) return false;
+    const bool bCall = pNode->nKind == NodeKind::Call || pNode->nKind == NodeKind::StatefulCall;
+    if (bCall && (pNode->nArgs < 1 || pNode->pTypes[0] != OperandType::FunctionId ||
+                  pNode->pValues[0] == FUNCTION_RAND || !IsStatelessFunction(pNode->pValues[0]))) {
+        return false;
+    }
+    for (uint32_t i = bCall ? 1 : 0; i < pNode->nArgs; ++i) {
+        if (!IsPureTree(pNode->pTypes[i], pNode->pValues[i], nDepth + 1)) return false;
     }
     return true;
 }

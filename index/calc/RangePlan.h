@@ -37,6 +37,7 @@ struct RangeStep {
         KERNEL,     // a call with a column form, X in arrArgs[0]
         DELEGATED,  // a call computed bar by bar (nOperand)
         SERIES,     // an output or variable: its tree (arrArgs[0]) where it is not stored
+        SETTLED,    // a series earlier statements computed: read from the store
     };
     Kind nKind = CONSTANT;
     bool bPure = true;
@@ -45,14 +46,14 @@ struct RangeStep {
     double dConstant = 0.0;
     int nFieldId = 0;
     uint32_t nOperator = 0;
-    int64_t nOperand = 0;  // the node operand (KERNEL, DELEGATED)
+    int64_t nOperand = 0;  // the node operand (KERNEL, DELEGATED), the reference (SETTLED)
     const ExprNode* pNode = nullptr;
     RangeKernel kernel = RangeKernel::None;
     int nPeriod = 0;
     double dShare = 0.0;
     int64_t nOwnReference = -1;  // KERNEL: hidden result series (ordinary reference list)
     int nStateSlot = -1;         // KERNEL: state slot of the window kernels
-    int nSeriesKind = 0;         // SERIES
+    int nSeriesKind = 0;         // SERIES, SETTLED
     int nSeriesNumber = 0;
     int arrArgs[2] = {-1, -1};
 };
@@ -73,7 +74,10 @@ public:
 
 private:
     int AddOperand(uint32_t nType, int64_t value, int nLookback, int nDepth);
-    int AddSeries(int nKind, int nNumber, int nLookback, int nDepth);
+    // nReference: the ordinary reference naming the series, -1 for the planned one.
+    int AddSeries(int nKind, int nNumber, int64_t nReference, int nLookback, int nDepth);
+    // Whether a tree has no state anywhere (following the series it names).
+    bool IsPureTree(uint32_t nType, int64_t value, int nDepth) const;
     int AddCall(const ExprNode* pNode, int64_t nOperand, int nLookback, int nDepth);
     int AddDelegated(const ExprNode* pNode, int64_t nOperand, int nLookback, int nDepth);
     // Walks a tree the plan does not evaluate itself, for what it must still know:
