@@ -1,0 +1,97 @@
+// The bar columns as the library's data source reads them: checked once here, so
+// that reading a bar is a plain array access.
+#include <limits>
+#include <memory>
+
+#include "index/calc/CIndexCalculator.h"
+#include "python/src/Bindings.h"
+#include "tools/qxindex/TextEncoding.h"
+
+namespace qxscript {
+namespace {
+
+template <typename T>
+py::array_t<T> Exact(const py::handle& value, const char* name) {
+    // No conversion here: the Python side has made every column contiguous of the
+    // right type, and a silent copy would hide a mistake there.
+    if (!py::isinstance<py::array_t<T, py::array::c_style>>(value)) {
+        throw py::type_error(std::string("column '") + name + "' must be a contiguous " +
+                             (std::is_same<T, double>::value ? "float64" : "int64") + " array");
+    }
+    auto array = py::reinterpret_borrow<py::array_t<T, py::array::c_style>>(value);
+    if (array.ndim() != 1) {
+        throw py::value_error(std::string("column '") + name + "' must be one-dimensional");
+    }
+    return array;
+}
+
+}  // namespace
+
+BarArrays::BarArrays(const py::dict& columns) {
+    m_columns.open = Take(columns, "open", true);
+    m_columns.high = Take(columns, "high", true);
+    m_columns.low = Take(columns, "low", true);
+    m_columns.close = Take(columns, "close", true);
+    m_columns.volume = Take(columns, "volume", true);
+    m_columns.amount = Take(columns, "amount", false);
+    if (columns.contains("time") && !columns["time"].is_none()) {
+        py::array_t<int64_t> times = Exact<int64_t>(columns["time"], "time");
+        if (times.shape(0) != m_nCount)
+            throw py::value_error("the times and the bars differ in length");
+        m_columns.times = times.data();
+        m_vecKept.push_back(times);
+    }
+}
+
+const double* BarArrays::Take(const py::dict& columns, const char* name, bool required) {
+    if (!columns.contains(name) || columns[name].is_none()) {
+        if (required) throw py::value_error(std::string("the bars have no column '") + name + "'");
+        return nullptr;
+    }
+    py::array_t<double> array = Exact<double>(columns[name], name);
+    const py::ssize_t count = array.shape(0);
+    if (count > MAX_BAR_COUNT) {
+        throw py::value_error("more bars than the library calculates (" +
+                              std::to_string(MAX_BAR_COUNT) + ")");
+    }
+    if (m_nCount >= 0 && count != m_nCount) {
+        throw py::value_error(std::string("column '") + name +
+                              "' differs in length from the others");
+    }
+    m_nCount = static_cast<int>(count);
+    m_vecKept.push_back(array);
+    return array.data();
+}
+
+std::vector<std::string> ColumnNames(const std::vector<qxindex::ValueColumn>& columns) {
+    std::vector<std::string> names;
+    for (const qxindex::ValueColumn& column : columns) {
+        names.push_back(qxindex::GbkToUtf8(column.name));
+    }
+    return names;
+}
+
+py::array_t<double> ValueArray(size_t lines, size_t bars) {
+    return py::array_t<double>(
+        std::vector<py::ssize_t>{static_cast<py::ssize_t>(lines), static_cast<py::ssize_t>(bars)});
+}
+
+void FillValues(IIndexCalculator* pCalculator, const std::vector<qxindex::ValueColumn>& columns,
+                int first, int last, double* out) {
+    if (last < first) return;
+    const size_t count = static_cast<size_t>(last - first + 1);
+    std::unique_ptr<bool[]> valid(new bool[count]);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (size_t c = 0; c < columns.size(); ++c) {
+        double* row = out + c * count;
+        if (!pCalculator->GetValues(columns[c].statement, first, last, row, valid.get())) {
+            std::fill(row, row + count, nan);
+            continue;
+        }
+        for (size_t i = 0; i < count; ++i) {
+            if (!valid[i]) row[i] = nan;
+        }
+    }
+}
+
+}  // namespace qxscript

@@ -1,0 +1,85 @@
+// Calculator: a formula kept calculated as live bars arrive.
+#include <memory>
+
+#include "python/src/Bindings.h"
+#include "python/src/LiveFormula.h"
+
+namespace qxscript {
+namespace {
+
+// The parsed formula outlives the calculator that refers to it.
+class LiveSession {
+public:
+    LiveSession(const std::string& text, const py::list& params)
+        : m_pFormula(std::make_unique<qxindex::ParsedFormula>()) {
+        ParseOrThrow(*m_pFormula, FormulaInputOf(text, params));
+        m_pLive = std::make_unique<LiveFormula>(*m_pFormula);
+    }
+
+    void Append(const LiveBar& bar) { Run(bar, &LiveFormula::Append); }
+    void UpdateLast(const LiveBar& bar) {
+        if (m_pLive->Count() == 0) throw py::value_error("update_last() before the first bar");
+        Run(bar, &LiveFormula::UpdateLast);
+    }
+
+    std::vector<std::string> Names() const {
+        if (m_pLive->Count() == 0) return ColumnNames(ValueColumnsWithoutBars(*m_pFormula));
+        return ColumnNames(m_pLive->Columns());
+    }
+    int Count() const { return m_pLive->Count(); }
+
+    py::array_t<double> Values(int first, int last) const {
+        const std::vector<qxindex::ValueColumn>& columns = m_pLive->Columns();
+        if (first < 0 || last >= m_pLive->Count()) throw py::index_error("no such bars");
+        py::array_t<double> values =
+            ValueArray(columns.size(), last >= first ? static_cast<size_t>(last - first + 1) : 0);
+        double* out = values.mutable_data();
+        py::gil_scoped_release released;
+        FillValues(m_pLive->Calculator(), columns, first, last, out);
+        return values;
+    }
+
+private:
+    void Run(const LiveBar& bar, bool (LiveFormula::*step)(const LiveBar&)) {
+        bool ok = false;
+        {
+            py::gil_scoped_release released;
+            ok = ((*m_pLive).*step)(bar);
+        }
+        if (!ok) throw std::runtime_error("the library could not calculate the newest bar");
+    }
+
+    std::unique_ptr<qxindex::ParsedFormula> m_pFormula;
+    std::unique_ptr<LiveFormula> m_pLive;
+};
+
+LiveBar BarOf(double open, double high, double low, double close, double volume, double amount,
+              const py::object& time) {
+    LiveBar bar{open, high, low, close, volume, amount, !time.is_none(), 0};
+    if (bar.hasTime) bar.time = time.cast<int64_t>();
+    return bar;
+}
+
+}  // namespace
+
+void RegisterLive(py::module_& module) {
+    py::class_<LiveSession>(module, "LiveFormula")
+        .def(py::init<const std::string&, const py::list&>(), py::arg("formula"), py::arg("params"))
+        .def(
+            "append",
+            [](LiveSession& self, double o, double h, double l, double c, double v, double a,
+               const py::object& t) { self.Append(BarOf(o, h, l, c, v, a, t)); },
+            py::arg("open"), py::arg("high"), py::arg("low"), py::arg("close"), py::arg("volume"),
+            py::arg("amount"), py::arg("time"))
+        .def(
+            "update_last",
+            [](LiveSession& self, double o, double h, double l, double c, double v, double a,
+               const py::object& t) { self.UpdateLast(BarOf(o, h, l, c, v, a, t)); },
+            py::arg("open"), py::arg("high"), py::arg("low"), py::arg("close"), py::arg("volume"),
+            py::arg("amount"), py::arg("time"))
+        .def("names", &LiveSession::Names)
+        .def("count", &LiveSession::Count)
+        .def("values", &LiveSession::Values, py::arg("first"), py::arg("last"));
+}
+
+}  // namespace qxscript
