@@ -26,5 +26,5 @@ def calc(formula, bars, params=None, start=None, end=None):
     first, last = positions(read.index, start, end)
     if len(read) == 0:
         first, last = 0, -1
-    names, values, _ = _core.calc(text, param_list(params), read.columns, first, last)
+    names, values, _, _ = _core.calc(text, param_list(params), read.columns, first, last)
     return frame_of(names, values, read.index[first:last + 1])

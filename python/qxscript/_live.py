@@ -34,7 +34,7 @@ class Calculator:
         if self._has_times is None:
             self._has_times = time is not None
         self._check_time(time, appending=True)
-        self._live.append(*values, time=None if time is None else self._seconds(time))
+        self._live.append(values, time=None if time is None else self._seconds(time))
         if time is not None:
             self._times.append(time)
         return self.last()
@@ -45,7 +45,7 @@ class Calculator:
         values, time = self._read(bar)
         self._check_time(time, appending=False)
         last = self._times[-1] if self._has_times else None
-        self._live.update_last(*values, time=None if last is None else self._seconds(last))
+        self._live.update_last(values, time=None if last is None else self._seconds(last))
         return self.last()
 
     def last(self):

@@ -1,4 +1,5 @@
 // Calculator: a formula kept calculated as live bars arrive.
+#include <array>
 #include <memory>
 
 #include "python/src/Bindings.h"
@@ -53,9 +54,10 @@ private:
     std::unique_ptr<LiveFormula> m_pLive;
 };
 
-LiveBar BarOf(double open, double high, double low, double close, double volume, double amount,
-              const py::object& time) {
-    LiveBar bar{open, high, low, close, volume, amount, !time.is_none(), 0};
+// prices: open, high, low, close, volume, amount (NaN for none).
+LiveBar BarOf(const std::array<double, 6>& prices, const py::object& time) {
+    LiveBar bar{prices[0], prices[1], prices[2],       prices[3],
+                prices[4], prices[5], !time.is_none(), 0};
     if (bar.hasTime) bar.time = time.cast<int64_t>();
     return bar;
 }
@@ -67,16 +69,16 @@ void RegisterLive(py::module_& module) {
         .def(py::init<const std::string&, const py::list&>(), py::arg("formula"), py::arg("params"))
         .def(
             "append",
-            [](LiveSession& self, double o, double h, double l, double c, double v, double a,
-               const py::object& t) { self.Append(BarOf(o, h, l, c, v, a, t)); },
-            py::arg("open"), py::arg("high"), py::arg("low"), py::arg("close"), py::arg("volume"),
-            py::arg("amount"), py::arg("time"))
+            [](LiveSession& self, const std::array<double, 6>& prices, const py::object& time) {
+                self.Append(BarOf(prices, time));
+            },
+            py::arg("prices"), py::arg("time"))
         .def(
             "update_last",
-            [](LiveSession& self, double o, double h, double l, double c, double v, double a,
-               const py::object& t) { self.UpdateLast(BarOf(o, h, l, c, v, a, t)); },
-            py::arg("open"), py::arg("high"), py::arg("low"), py::arg("close"), py::arg("volume"),
-            py::arg("amount"), py::arg("time"))
+            [](LiveSession& self, const std::array<double, 6>& prices, const py::object& time) {
+                self.UpdateLast(BarOf(prices, time));
+            },
+            py::arg("prices"), py::arg("time"))
         .def("names", &LiveSession::Names)
         .def("count", &LiveSession::Count)
         .def("values", &LiveSession::Values, py::arg("first"), py::arg("last"));
