@@ -14,7 +14,7 @@ TIME_KEYS = ("time", "date", "datetime")
 
 
 class Bars:
-    """Columns for the library (`columns`, with int64 wall-clock seconds under
+    """Columns for the library (`columns`, with int64 wall-clock nanoseconds under
     "time" when the bars have times) and the index results are labelled with."""
 
     def __init__(self, columns, index):
@@ -38,27 +38,15 @@ def _numeric(name, values):
     return np.ascontiguousarray(array, dtype=np.float64)
 
 
-def wall_clock_seconds(times):
-    """int64 seconds of the wall-clock times a DatetimeIndex shows, checked to
-    increase; time-zone aware times keep the wall clock of their own zone."""
+def wall_clock_nanoseconds(times):
+    """int64 nanoseconds of the wall-clock times a DatetimeIndex shows (an aware
+    index keeps the wall clock of its own zone), without a copy for an index
+    without a zone. NaT stays the smallest int64, which the compiled part refuses
+    along with times out of order."""
     index = pd.DatetimeIndex(times)
     if index.tz is not None:
         index = index.tz_localize(None)
-    if index.hasnans:
-        raise ValueError(f"bar {int(np.flatnonzero(index.isna())[0])} has no time (NaT)")
-    nanoseconds = index.asi8
-    seconds = np.floor_divide(nanoseconds, 1_000_000_000)
-    steps = np.diff(seconds)
-    if len(steps) and steps.min() <= 0:
-        bar = int(np.flatnonzero(steps <= 0)[0]) + 1
-        if nanoseconds[bar] == nanoseconds[bar - 1]:
-            why = "has the same time as the bar before"
-        elif nanoseconds[bar] < nanoseconds[bar - 1]:
-            why = "is earlier than the bar before (sort the bars by time)"
-        else:
-            why = "is less than a second after the bar before"
-        raise ValueError(f"bar {bar} ({index[bar]}) {why}")
-    return np.ascontiguousarray(seconds, dtype=np.int64)
+    return np.ascontiguousarray(index.asi8, dtype=np.int64)
 
 
 def _by_lower_name(keys):
@@ -107,7 +95,7 @@ def read_bars(bars):
         else:
             index = pd.RangeIndex(count)
     if times is not None:
-        columns["time"] = wall_clock_seconds(times)
+        columns["time"] = wall_clock_nanoseconds(times)
     return Bars(columns, index)
 
 

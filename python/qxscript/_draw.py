@@ -35,7 +35,7 @@ def _default_title(read, first, last):
     if "time" not in read.columns:
         return f"formula  |  bars {first} .. {last}"
     index = read.index
-    intraday = bool((read.columns["time"] % 86400).any())
+    intraday = bool((read.columns["time"] % 86_400_000_000_000).any())
     pattern = "%Y-%m-%d %H:%M" if intraday else "%Y-%m-%d"
     return f"formula  |  {index[first].strftime(pattern)} .. {index[last].strftime(pattern)}"
 

@@ -5,7 +5,7 @@ import numpy as np
 import pandas as pd
 
 from . import _core
-from ._bars import PRICE_COLUMNS, TIME_KEYS, wall_clock_seconds
+from ._bars import PRICE_COLUMNS, TIME_KEYS, wall_clock_nanoseconds
 from ._calc import frame_of
 from ._formula import formula_text, param_list
 
@@ -34,7 +34,7 @@ class Calculator:
         if self._has_times is None:
             self._has_times = time is not None
         self._check_time(time, appending=True)
-        self._live.append(values, time=None if time is None else self._seconds(time))
+        self._live.append(values, time=None if time is None else self._nanoseconds(time))
         if time is not None:
             self._times.append(time)
         return self.last()
@@ -45,7 +45,7 @@ class Calculator:
         values, time = self._read(bar)
         self._check_time(time, appending=False)
         last = self._times[-1] if self._has_times else None
-        self._live.update_last(values, time=None if last is None else self._seconds(last))
+        self._live.update_last(values, time=None if last is None else self._nanoseconds(last))
         return self.last()
 
     def last(self):
@@ -65,8 +65,8 @@ class Calculator:
         return frame_of(names, values, index)
 
     @staticmethod
-    def _seconds(time):
-        return int(wall_clock_seconds([time])[0])
+    def _nanoseconds(time):
+        return int(wall_clock_nanoseconds([time])[0])
 
     @staticmethod
     def _read(bar):
@@ -99,7 +99,7 @@ class Calculator:
         if time is None or not self._times:
             return
         last = self._times[-1]
-        if appending and self._seconds(time) <= self._seconds(last):
+        if appending and self._nanoseconds(time) <= self._nanoseconds(last):
             raise ValueError(f"a new bar at {time} is not after the newest bar at {last}")
-        if not appending and self._seconds(time) != self._seconds(last):
+        if not appending and self._nanoseconds(time) != self._nanoseconds(last):
             raise ValueError(f"update_last() at {time} is not the newest bar at {last}")

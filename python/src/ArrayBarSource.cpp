@@ -11,6 +11,22 @@ namespace {
 // good a guess as that of all of them, without sorting a million gaps.
 constexpr int kPeriodSampleBars = 1001;
 
+constexpr int64_t kNanoseconds = 1000000000;
+
+// Whole seconds, rounded down also before 1970.
+int64_t Seconds(int64_t nanoseconds) {
+    const int64_t seconds = nanoseconds / kNanoseconds;
+    return nanoseconds % kNanoseconds < 0 ? seconds - 1 : seconds;
+}
+
+// The wall-clock seconds of an instant in the local zone.
+int64_t WallClock(int64_t instant) {
+    const std::time_t t = static_cast<std::time_t>(instant);
+    std::tm fields{};
+    localtime_r(&t, &fields);
+    return static_cast<int64_t>(timegm(&fields));
+}
+
 bool Read(const double* column, int bar, double* value) {
     if (column == nullptr) return false;
     const double v = column[bar];
@@ -21,19 +37,12 @@ bool Read(const double* column, int bar, double* value) {
 
 }  // namespace
 
-int64_t LocalInstant(int64_t wallClock) {
-    const std::time_t t = static_cast<std::time_t>(wallClock);
+int64_t LocalInstant(int64_t wallClockNanoseconds) {
+    const std::time_t t = static_cast<std::time_t>(Seconds(wallClockNanoseconds));
     std::tm fields{};
     gmtime_r(&t, &fields);
     fields.tm_isdst = -1;
     return static_cast<int64_t>(std::mktime(&fields));
-}
-
-int64_t WallClock(int64_t instant) {
-    const std::time_t t = static_cast<std::time_t>(instant);
-    std::tm fields{};
-    localtime_r(&t, &fields);
-    return static_cast<int64_t>(timegm(&fields));
 }
 
 ArrayBarSource::ArrayBarSource(const BarColumns& columns, int capacity, int available) {
@@ -57,8 +66,10 @@ void ArrayBarSource::InferPeriod() {
     m_period = qxindex::BarPeriod();
     if (m_columns.times == nullptr) return;
     const int first = std::max(0, m_nAvailable - kPeriodSampleBars);
-    m_period = qxindex::InferBarPeriod(
-        std::vector<int64_t>(m_columns.times + first, m_columns.times + m_nAvailable));
+    std::vector<int64_t> seconds;
+    for (int bar = first; bar < m_nAvailable; ++bar)
+        seconds.push_back(Seconds(m_columns.times[bar]));
+    m_period = qxindex::InferBarPeriod(seconds);
 }
 
 void ArrayBarSource::GetBarCount(int* count) {
@@ -122,9 +133,9 @@ void ArrayBarSource::FindBarByTime(int64_t time, int* bar) {
         return;
     }
     const int64_t* end = m_columns.times + m_nAvailable;
-    *bar = static_cast<int>(std::upper_bound(m_columns.times, end, WallClock(time)) -
-                            m_columns.times) -
-           1;
+    // The last bar that has begun by the end of that second.
+    const int64_t limit = (WallClock(time) + 1) * kNanoseconds - 1;
+    *bar = static_cast<int>(std::upper_bound(m_columns.times, end, limit) - m_columns.times) - 1;
 }
 
 bool ArrayBarSource::GetDateTime(int64_t date, int64_t* time) {

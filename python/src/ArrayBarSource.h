@@ -1,10 +1,10 @@
 // Bars held as columns (one array per field, as NumPy and pandas keep them) served
 // to the library as a client's bar data source, read in place without a copy.
 //
-// Times are wall-clock seconds: the date and time a bar shows, counted as if it
-// were UTC. The library wants real instants, which it turns back into the local
-// calendar, so a bar's time is converted only when a formula asks for it; most
-// formulas never do, and a million conversions would cost more than the
+// Times are wall-clock nanoseconds: the date and time a bar shows, counted as if
+// it were UTC, as pandas keeps the times of an index without a zone. The library wants real
+// instants, which it turns back into the local calendar, so a bar's time is converted only when a
+// formula asks for it; most formulas never do, and a million conversions would cost more than the
 // calculation.
 //
 // A NaN price is a bar without that price: the library gets no value there, as
@@ -26,7 +26,7 @@ struct BarColumns {
     const double* close = nullptr;
     const double* volume = nullptr;
     const double* amount = nullptr;  // may be absent
-    const int64_t* times = nullptr;  // wall-clock seconds, increasing; may be absent
+    const int64_t* times = nullptr;  // wall-clock nanoseconds, increasing; may be absent
 };
 
 class ArrayBarSource : public IIndexDataSource {
@@ -62,8 +62,7 @@ private:
     qxindex::BarPeriod m_period;
 };
 
-// The instant of a wall-clock time in the local zone, and back.
-int64_t LocalInstant(int64_t wallClock);
-int64_t WallClock(int64_t instant);
+// The instant (seconds) of a wall-clock time (nanoseconds) in the local zone.
+int64_t LocalInstant(int64_t wallClockNanoseconds);
 
 }  // namespace qxscript

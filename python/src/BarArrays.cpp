@@ -25,6 +25,21 @@ py::array_t<T> Exact(const py::handle& value, const char* name) {
     return array;
 }
 
+// One pass over the times, so that a frame's index costs no temporary arrays.
+void CheckTimes(const int64_t* times, int count) {
+    for (int bar = 0; bar < count; ++bar) {
+        const char* why = nullptr;
+        if (times[bar] == std::numeric_limits<int64_t>::min()) {
+            why = "has no time (NaT)";
+        } else if (bar > 0 && times[bar] == times[bar - 1]) {
+            why = "has the same time as the bar before";
+        } else if (bar > 0 && times[bar] < times[bar - 1]) {
+            why = "is earlier than the bar before (sort the bars by time)";
+        }
+        if (why != nullptr) throw py::value_error("bar " + std::to_string(bar) + " " + why);
+    }
+}
+
 }  // namespace
 
 BarArrays::BarArrays(const py::dict& columns) {
@@ -38,6 +53,7 @@ BarArrays::BarArrays(const py::dict& columns) {
         py::array_t<int64_t> times = Exact<int64_t>(columns["time"], "time");
         if (times.shape(0) != m_nCount)
             throw py::value_error("the times and the bars differ in length");
+        CheckTimes(times.data(), m_nCount);
         m_columns.times = times.data();
         m_vecKept.push_back(times);
     }

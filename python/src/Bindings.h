@@ -33,7 +33,7 @@ void ParseOrThrow(qxindex::ParsedFormula& formula, const qxindex::FormulaInput& 
 
 // Columns handed over by the Python side: float64 arrays of one length under the
 // names open, high, low, close, volume and optionally amount, and optionally int64
-// wall-clock seconds under "time". The arrays are kept alive as long as this is.
+// wall-clock nanoseconds under "time", increasing. The arrays are kept alive as long as this is.
 class BarArrays {
 public:
     explicit BarArrays(const py::dict& columns);

@@ -27,7 +27,7 @@ struct LiveBar {
     double volume = 0.0;
     double amount = 0.0;  // NaN when the bars have none
     bool hasTime = false;
-    int64_t time = 0;  // wall-clock seconds
+    int64_t time = 0;  // wall-clock nanoseconds
 };
 
 class LiveFormula {
