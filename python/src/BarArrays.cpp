@@ -1,11 +1,9 @@
 // The bar columns as the library's data source reads them: checked once here, so
 // that reading a bar is a plain array access.
 #include <limits>
-#include <memory>
 
 #include "index/calc/CIndexCalculator.h"
 #include "python/src/Bindings.h"
-#include "tools/qxindex/TextEncoding.h"
 
 namespace qxscript {
 namespace {
@@ -77,37 +75,6 @@ const double* BarArrays::Take(const py::dict& columns, const char* name, bool re
     m_nCount = static_cast<int>(count);
     m_vecKept.push_back(array);
     return array.data();
-}
-
-std::vector<std::string> ColumnNames(const std::vector<qxindex::ValueColumn>& columns) {
-    std::vector<std::string> names;
-    for (const qxindex::ValueColumn& column : columns) {
-        names.push_back(qxindex::GbkToUtf8(column.name));
-    }
-    return names;
-}
-
-py::array_t<double> ValueArray(size_t lines, size_t bars) {
-    return py::array_t<double>(
-        std::vector<py::ssize_t>{static_cast<py::ssize_t>(lines), static_cast<py::ssize_t>(bars)});
-}
-
-void FillValues(IIndexCalculator* pCalculator, const std::vector<qxindex::ValueColumn>& columns,
-                int first, int last, double* out) {
-    if (last < first) return;
-    const size_t count = static_cast<size_t>(last - first + 1);
-    std::unique_ptr<bool[]> valid(new bool[count]);
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    for (size_t c = 0; c < columns.size(); ++c) {
-        double* row = out + c * count;
-        if (!pCalculator->GetValues(columns[c].statement, first, last, row, valid.get())) {
-            std::fill(row, row + count, nan);
-            continue;
-        }
-        for (size_t i = 0; i < count; ++i) {
-            if (!valid[i]) row[i] = nan;
-        }
-    }
 }
 
 }  // namespace qxscript

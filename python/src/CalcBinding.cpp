@@ -1,21 +1,10 @@
 // calc(): one whole-series calculation over the bar arrays, read in place, with
 // the GIL released while the library works.
 #include <chrono>
-#include <limits>
 
 #include "python/src/Bindings.h"
 
 namespace qxscript {
-
-std::vector<qxindex::ValueColumn> ValueColumnsWithoutBars(qxindex::ParsedFormula& formula) {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    BarColumns columns;
-    columns.open = columns.high = columns.low = columns.close = columns.volume = &nan;
-    ArrayBarSource source(columns, 1, 1);
-    qxindex::CalculatedFormula calculated(formula, source);
-    if (!calculated.CalculateAll()) return {};
-    return calculated.ValueColumns();
-}
 
 namespace {
 

@@ -1,6 +1,7 @@
 // Calculator: a formula kept calculated as live bars arrive.
 #include <array>
 #include <memory>
+#include <mutex>
 
 #include "python/src/Bindings.h"
 #include "python/src/LiveFormula.h"
@@ -8,7 +9,9 @@
 namespace qxscript {
 namespace {
 
-// The parsed formula outlives the calculator that refers to it.
+// The parsed formula outlives the calculator that refers to it. The library works
+// with the GIL released, so a lock keeps Python threads that share a session from
+// feeding it bars at the same time.
 class LiveSession {
 public:
     LiveSession(const std::string& text, const py::list& params)
@@ -19,39 +22,48 @@ public:
 
     void Append(const LiveBar& bar) { Run(bar, &LiveFormula::Append); }
     void UpdateLast(const LiveBar& bar) {
-        if (m_pLive->Count() == 0) throw py::value_error("update_last() before the first bar");
+        if (Count() == 0) throw py::value_error("update_last() before the first bar");
         Run(bar, &LiveFormula::UpdateLast);
     }
 
     std::vector<std::string> Names() const {
-        if (m_pLive->Count() == 0) return ColumnNames(ValueColumnsWithoutBars(*m_pFormula));
-        return ColumnNames(m_pLive->Columns());
+        return Locked([this]() {
+            if (m_pLive->Count() == 0) return ColumnNames(ValueColumnsWithoutBars(*m_pFormula));
+            return ColumnNames(m_pLive->Columns());
+        });
     }
-    int Count() const { return m_pLive->Count(); }
+    int Count() const {
+        return Locked([this]() { return m_pLive->Count(); });
+    }
 
     py::array_t<double> Values(int first, int last) const {
-        const std::vector<qxindex::ValueColumn>& columns = m_pLive->Columns();
-        if (first < 0 || last >= m_pLive->Count()) throw py::index_error("no such bars");
+        const auto columns = Locked([this]() { return m_pLive->Columns(); });
+        if (first < 0 || last >= Count()) throw py::index_error("no such bars");
         py::array_t<double> values =
             ValueArray(columns.size(), last >= first ? static_cast<size_t>(last - first + 1) : 0);
         double* out = values.mutable_data();
-        py::gil_scoped_release released;
-        FillValues(m_pLive->Calculator(), columns, first, last, out);
+        Locked([&]() { FillValues(m_pLive->Calculator(), columns, first, last, out); });
         return values;
     }
 
 private:
+    // Runs `work` under the session's lock with the GIL released: a thread never
+    // waits for the lock while it holds the GIL, nor for the GIL under the lock.
+    template <typename Work>
+    auto Locked(Work work) const -> decltype(work()) {
+        py::gil_scoped_release released;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return work();
+    }
+
     void Run(const LiveBar& bar, bool (LiveFormula::*step)(const LiveBar&)) {
-        bool ok = false;
-        {
-            py::gil_scoped_release released;
-            ok = ((*m_pLive).*step)(bar);
-        }
+        const bool ok = Locked([&]() { return ((*m_pLive).*step)(bar); });
         if (!ok) throw std::runtime_error("the library could not calculate the newest bar");
     }
 
     std::unique_ptr<qxindex::ParsedFormula> m_pFormula;
     std::unique_ptr<LiveFormula> m_pLive;
+    mutable std::mutex m_mutex;
 };
 
 // prices: open, high, low, close, volume, amount (NaN for none).
