@@ -60,8 +60,9 @@ def _by_lower_name(keys):
 
 
 def read_bars(bars):
-    """Bars from a DataFrame (columns in any case; a DatetimeIndex gives the times)
-    or a mapping of arrays (times, if any, under "time", "date" or "datetime")."""
+    """Bars from a DataFrame (columns in any case; the times from a DatetimeIndex,
+    else from a column "time", "date" or "datetime") or a mapping of arrays (the
+    times, if any, under one of those names; they then index the results)."""
     if isinstance(bars, pd.DataFrame):
         source, index = bars, bars.index
         times = index if isinstance(index, pd.DatetimeIndex) else None
@@ -82,18 +83,20 @@ def read_bars(bars):
     for name, array in columns.items():
         if len(array) != count:
             raise ValueError(f"column '{name}' has {len(array)} bars, 'close' has {count}")
-    if index is None:
+    if times is None:
+        # A frame read without its dates as the index still has them in a column.
         key = next((names[k] for k in TIME_KEYS if k in names), None)
         if key is not None:
             times = np.asarray(source[key])
             if len(times) != count:
                 raise ValueError(f"'{key}' has {len(times)} times for {count} bars")
-            if times.dtype.kind not in "mM" and times.dtype != object:
+            if times.dtype.kind != "M" and times.dtype != object:
                 raise TypeError(f"'{key}' holds {times.dtype}, not times")
             times = pd.DatetimeIndex(times)
-            index = times
-        else:
-            index = pd.RangeIndex(count)
+            if index is None:
+                index = times
+    if index is None:
+        index = pd.RangeIndex(count)
     if times is not None:
         columns["time"] = wall_clock_nanoseconds(times)
     return Bars(columns, index)

@@ -59,6 +59,11 @@ def test_dict_of_arrays_and_any_column_case_give_the_same_values(walk):
     np.testing.assert_array_equal(plain.to_numpy(), expected.to_numpy())
     dated = qxscript.calc("A:MA(C,10); W:VOL;", {**arrays, "Date": bars.index.to_numpy()})
     assert (dated.index == bars.index).all()
+    # Dates in a column rather than the index: the dates count, the index stays.
+    in_column = qxscript.calc("D:DATE;", bars.reset_index())
+    assert isinstance(in_column.index, pd.RangeIndex)
+    np.testing.assert_array_equal(in_column["d"], qxscript.calc("D:DATE;", bars)["d"])
+    assert not in_column["d"].isna().any()
 
 
 def test_params_override_header_defaults(walk):
