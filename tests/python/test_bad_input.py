@@ -70,6 +70,8 @@ def test_empty_bars_give_an_empty_frame_with_the_formula_columns(walk):
 def test_a_formula_error_wins_over_the_bars_and_a_calculator_refuses_bad_bars(walk):
     with pytest.raises(qxscript.FormulaError):
         qxscript.calc("A:MA(C;", walk(5))
+    with pytest.raises(qxscript.FormulaError):
+        qxscript.Calculator("A:MA(C;")
     live = qxscript.Calculator("A:C;")
     for bar, error in [({"open": 1, "high": 1, "low": 1}, ValueError),
                        ({"open": 1, "high": 1, "low": 1, "close": "x", "volume": 1}, TypeError),
