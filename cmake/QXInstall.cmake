@@ -6,6 +6,7 @@
 #   development  headers, the unversioned link, CMake and pkg-config files
 #                                                           -> libqxscriptindexbase-dev
 #   tools        qxindex, its manual page and demo data     -> qxindex
+#   python       the qxscript module (with -DQX_BUILD_PYTHON=ON) -> python3-qxscript
 # Runtime and development are split the usual Debian way so that a client's own
 # package needs only the small runtime one.
 include(GNUInstallDirs)
@@ -119,10 +120,19 @@ if(TARGET qxindex)
   set(CPACK_DEBIAN_TOOLS_PACKAGE_NAME qxindex)
   set(CPACK_DEBIAN_TOOLS_PACKAGE_SECTION utils)
 endif()
+if(TARGET qxscript_core)
+  # The module carries the library inside it, so it needs only its interpreter's
+  # packages.
+  list(APPEND CPACK_COMPONENTS_ALL python)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-qxscript)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "python3, python3-numpy, python3-pandas")
+endif()
 include(CPack)
 cpack_add_component(runtime DISPLAY_NAME "Shared library")
 cpack_add_component(development DISPLAY_NAME "Headers, CMake and pkg-config files" DEPENDS runtime)
 cpack_add_component(tools DISPLAY_NAME "qxindex host tool")
+cpack_add_component(python DISPLAY_NAME "Python module qxscript")
 
 # The binary-interface baseline (scripts/check-abi) is read from the debug
 # information of the exported functions. GCC describes an interface class in full

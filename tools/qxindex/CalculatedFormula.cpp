@@ -10,11 +10,16 @@
 
 namespace qxindex {
 
-CalculatedFormula::CalculatedFormula(ParsedFormula& formula, CsvBarSource& bars)
+CalculatedFormula::CalculatedFormula(ParsedFormula& formula, IIndexDataSource& bars)
     : m_formula(formula), m_bars(bars), m_pCalculator(IndexObjCreator::CreateIndexCalculatorObj()) {
     if (m_pCalculator == nullptr) return;
     m_pCalculator->SetIndexParser(m_formula.Parser());
     m_pCalculator->SetDataSource(&m_bars);
+}
+
+CalculatedFormula::CalculatedFormula(ParsedFormula& formula, CsvBarSource& bars)
+    : CalculatedFormula(formula, static_cast<IIndexDataSource&>(bars)) {
+    m_pCsvBars = &bars;
 }
 
 CalculatedFormula::~CalculatedFormula() {
@@ -23,7 +28,9 @@ CalculatedFormula::~CalculatedFormula() {
 
 bool CalculatedFormula::CalculateAll(void (*onProgress)(double, void*), void* user) {
     if (m_pCalculator == nullptr) return false;
-    const int last = static_cast<int>(m_bars.Bars().size()) - 1;
+    int count = 0;
+    m_bars.GetBarCount(&count);
+    const int last = count - 1;
     if (last < 0) return false;
     if (onProgress == nullptr) {
         return m_pCalculator->Calculate(0, last, false) && m_pCalculator->UpdateDisplayData();
@@ -38,7 +45,7 @@ bool CalculatedFormula::CalculateAll(void (*onProgress)(double, void*), void* us
     });
     while (!done) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        if (!done) onProgress(m_bars.ReadProgress(), user);
+        if (!done) onProgress(m_pCsvBars != nullptr ? m_pCsvBars->ReadProgress() : 0.0, user);
     }
     worker.join();
     onProgress(1.0, user);

@@ -19,6 +19,8 @@ struct ValueColumn {
 
 class CalculatedFormula {
 public:
+    // Any bar source will do; CSV bars also report how far a calculation has read.
+    CalculatedFormula(ParsedFormula& formula, IIndexDataSource& bars);
     CalculatedFormula(ParsedFormula& formula, CsvBarSource& bars);
     ~CalculatedFormula();
     CalculatedFormula(const CalculatedFormula&) = delete;
@@ -26,7 +28,8 @@ public:
 
     // One whole-series calculation, then publishing. While it runs, `onProgress`
     // (if given) is called from this thread about ten times a second with the share
-    // done, 0..1. False when the library refuses.
+    // done, 0..1 (always 0 for bars that are not CSV bars). False when the library
+    // refuses.
     bool CalculateAll(void (*onProgress)(double share, void* user) = nullptr, void* user = nullptr);
 
     IIndexCalculator* Calculator() const { return m_pCalculator; }
@@ -37,7 +40,8 @@ public:
 
 private:
     ParsedFormula& m_formula;
-    CsvBarSource& m_bars;
+    IIndexDataSource& m_bars;
+    const CsvBarSource* m_pCsvBars = nullptr;
     IIndexCalculator* m_pCalculator;
 };
 

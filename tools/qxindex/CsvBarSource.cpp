@@ -7,26 +7,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "tools/qxindex/BarCalendar.h"
+
 namespace qxindex {
 namespace {
-
-// Field ids of the bar data the library asks for.
-constexpr int kFieldHigh = 1;
-constexpr int kFieldOpen = 2;
-constexpr int kFieldLow = 3;
-constexpr int kFieldClose = 4;
-constexpr int kFieldAmount = 5;
-constexpr int kFieldVolume = 6;
-constexpr int kFieldPreviousClose = 15;
-
-// Bar period kinds of the library's PERIOD codes.
-constexpr int kPeriodSeconds = 0;
-constexpr int kPeriodMinutes = 1;
-constexpr int kPeriodDays = 3;
-constexpr int kPeriodWeeks = 4;
-constexpr int kPeriodMonths = 5;
-constexpr int kPeriodQuarters = 6;
-constexpr int kPeriodYears = 7;
 
 [[noreturn]] void Fail(const std::string& name, int line, int column, const std::string& what) {
     std::ostringstream message;
@@ -231,38 +215,13 @@ double CsvBarSource::ReadProgress() const {
     return static_cast<double>(m_nLastBarRead.load() + 1) / static_cast<double>(m_vecBars.size());
 }
 
-// The period is the median spacing of the bars, so that a few gaps (weekends,
-// holidays) do not change it.
 void CsvBarSource::InferPeriod() {
-    if (m_vecBars.size() < 2) return;
-    std::vector<int64_t> gaps;
-    for (size_t i = 1; i < m_vecBars.size(); ++i)
-        gaps.push_back(m_vecBars[i].time - m_vecBars[i - 1].time);
-    std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
-    const int64_t gap = gaps[gaps.size() / 2];
-    const int64_t day = 86400;
-    if (gap < 60) {
-        m_nPeriodKind = kPeriodSeconds;
-        m_nPeriodLength = static_cast<int>(gap);
-    } else if (gap < 20 * 3600) {
-        m_nPeriodKind = kPeriodMinutes;
-        m_nPeriodLength = static_cast<int>(gap / 60);
-    } else if (gap < 4 * day) {
-        m_nPeriodKind = kPeriodDays;
-        m_nPeriodLength = static_cast<int>((gap + day / 2) / day);
-    } else if (gap < 20 * day) {
-        m_nPeriodKind = kPeriodWeeks;
-        m_nPeriodLength = 1;
-    } else if (gap < 60 * day) {
-        m_nPeriodKind = kPeriodMonths;
-        m_nPeriodLength = 1;
-    } else if (gap < 200 * day) {
-        m_nPeriodKind = kPeriodQuarters;
-        m_nPeriodLength = 1;
-    } else {
-        m_nPeriodKind = kPeriodYears;
-        m_nPeriodLength = 1;
-    }
+    std::vector<int64_t> times;
+    times.reserve(m_vecBars.size());
+    for (const Bar& bar : m_vecBars) times.push_back(bar.time);
+    const BarPeriod period = InferBarPeriod(times);
+    m_nPeriodKind = period.kind;
+    m_nPeriodLength = period.length;
 }
 
 std::string CsvBarSource::DateText(int bar) const {
@@ -346,16 +305,7 @@ void CsvBarSource::FindBarByTime(int64_t time, int* bar) {
 }
 
 bool CsvBarSource::GetDateTime(int64_t date, int64_t* time) {
-    if (time == nullptr || date <= 0) return false;
-    std::tm fields{};
-    fields.tm_year = static_cast<int>(date / 10000) - 1900;
-    fields.tm_mon = static_cast<int>(date / 100 % 100) - 1;
-    fields.tm_mday = static_cast<int>(date % 100);
-    fields.tm_isdst = -1;
-    std::time_t t = std::mktime(&fields);
-    if (t == static_cast<std::time_t>(-1)) return false;
-    *time = static_cast<int64_t>(t);
-    return true;
+    return LocalDateTime(date, time);
 }
 
 }  // namespace qxindex

@@ -9,11 +9,10 @@
 #include "tools/qxindex/CalculatedFormula.h"
 #include "tools/qxindex/Commands.h"
 #include "tools/qxindex/CsvBarSource.h"
+#include "tools/qxindex/FormulaChart.h"
 #include "tools/qxindex/FormulaSource.h"
 #include "tools/qxindex/ParsedFormula.h"
 #include "tools/qxindex/ShapesFile.h"
-#include "tools/qxindex/chart/ChartCoordinate.h"
-#include "tools/qxindex/chart/ChartLayout.h"
 #include "tools/qxindex/chart/ChartRenderer.h"
 #include "tools/qxindex/chart/RecordsJson.h"
 
@@ -44,14 +43,6 @@ CsvBarSource LoadBars(const std::string& path) {
     }
 }
 
-// A formula calculated over the bars, with its records for the visible range.
-struct FormulaPicture {
-    std::vector<QXDrawInfo::GraphDrawInfo> pictures;
-    std::vector<LegendEntry> legend;
-    double min = NAN;
-    double max = NAN;
-};
-
 bool DrawFormula(const FormulaInput& input, CsvBarSource& bars, int from, int to,
                  FormulaPicture* out) {
     ParsedFormula formula;
@@ -64,25 +55,7 @@ bool DrawFormula(const FormulaInput& input, CsvBarSource& bars, int from, int to
         std::cerr << "qxindex: the library could not calculate the formula over these bars\n";
         return false;
     }
-    IIndexCalculator* calculator = calculated.Calculator();
-    double min = 0, max = 0;
-    if (calculator->GetValueRange(from, to, nullptr, &min, &max)) {
-        out->min = min;
-        out->max = max;
-    }
-    std::vector<QXDrawInfo::GraphDrawInfo> pictures;
-    calculator->GetDrawInfo(from, to, 0, nullptr, &pictures);
-    out->pictures = pictures;
-    calculator->ReleaseDrawInfo(&pictures);
-
-    for (const OutputLine& line : formula.Outputs()) {
-        if (line.name.empty() || line.hidden) continue;
-        LegendEntry entry;
-        entry.name = line.name;
-        entry.color = line.hasColour ? QXDrawInfo::GetColorByValue(static_cast<int>(line.colour))
-                                     : QXDrawInfo::GetDefaultColor();
-        out->legend.push_back(entry);
-    }
+    *out = PictureOfFormula(formula, calculated.Calculator(), from, to);
     return true;
 }
 
@@ -99,79 +72,6 @@ void WriteFile(const std::string& path, const std::string& text) {
     if (!out || !(out << text)) throw UsageError{"cannot write '" + path + "'"};
 }
 
-// Paints the tools over the price panel through a converter that uses the panel's
-// own scale, so each tool sits where its anchors say.
-void DrawShapes(const ShapeSet& shapes, const ChartSpec& chartSpec, bool magnet,
-                std::vector<QXDrawInfo::GraphDrawInfo>* out) {
-    ChartLayout layout(chartSpec);
-    ChartCoordinate coordinate(layout.Price().scale, chartSpec.bars);
-    coordinate.SetMagnet(magnet);
-    for (IQXGraphShapeBase* shape : shapes.Shapes()) {
-        shape->SetCoordinate(&coordinate);
-        std::vector<QXGraphPoint> points;
-        shape->GetPoints(points);
-        shape->SetPoints(points);  // adjusts them now that a converter is there
-        const std::vector<QXDrawInfo::GraphDrawInfo>& records = shape->GetGraphDrawInfo();
-        out->insert(out->end(), records.begin(), records.end());
-        shape->SetCoordinate(nullptr);
-    }
-}
-
-struct Chart {
-    std::string title;
-    CsvBarSource* bars = nullptr;
-    int from = 0;
-    int to = 0;
-    int width = 1200;
-    int height = 800;
-    const FormulaPicture* overlay = nullptr;    // on the price panel
-    const FormulaPicture* indicator = nullptr;  // in its own panel
-    const ShapeSet* shapes = nullptr;
-    bool magnet = false;
-};
-
-ChartSpec BuildChart(const Chart& chart, std::vector<QXDrawInfo::GraphDrawInfo>* allRecords) {
-    ChartSpec chartSpec;
-    chartSpec.title = chart.title;
-    chartSpec.bars = chart.bars->Bars();
-    chartSpec.from = chart.from;
-    chartSpec.to = chart.to;
-    chartSpec.width = chart.width;
-    chartSpec.height = chart.height;
-    ValueRange bars;
-    if (VisibleBarsRange(chartSpec.bars, chart.from, chart.to, &bars)) {
-        chartSpec.price.minValue = bars.min;
-        chartSpec.price.maxValue = bars.max;
-    }
-    if (chart.overlay != nullptr) {
-        chartSpec.price.pictures = chart.overlay->pictures;
-        chartSpec.price.legend = chart.overlay->legend;
-        if (!std::isnan(chart.overlay->min)) {
-            chartSpec.price.minValue = std::fmin(chartSpec.price.minValue, chart.overlay->min);
-            chartSpec.price.maxValue = std::fmax(chartSpec.price.maxValue, chart.overlay->max);
-        }
-        allRecords->insert(allRecords->end(), chart.overlay->pictures.begin(),
-                           chart.overlay->pictures.end());
-    }
-    if (chart.indicator != nullptr) {
-        chartSpec.hasIndicator = true;
-        chartSpec.indicator.pictures = chart.indicator->pictures;
-        chartSpec.indicator.legend = chart.indicator->legend;
-        chartSpec.indicator.minValue = chart.indicator->min;
-        chartSpec.indicator.maxValue = chart.indicator->max;
-        allRecords->insert(allRecords->end(), chart.indicator->pictures.begin(),
-                           chart.indicator->pictures.end());
-    }
-    if (chart.shapes != nullptr && !chart.shapes->Shapes().empty()) {
-        std::vector<QXDrawInfo::GraphDrawInfo> shapeRecords;
-        DrawShapes(*chart.shapes, chartSpec, chart.magnet, &shapeRecords);
-        chartSpec.price.pictures.insert(chartSpec.price.pictures.end(), shapeRecords.begin(),
-                                        shapeRecords.end());
-        allRecords->insert(allRecords->end(), shapeRecords.begin(), shapeRecords.end());
-    }
-    return chartSpec;
-}
-
 void VisibleRange(int count, int from, int to, int* first, int* last) {
     *last = to < 0 ? count - 1 : to;
     *first = from < 0 ? std::max(0, *last - kDefaultVisibleBars + 1) : from;
@@ -185,8 +85,8 @@ int RunDraw(const DrawOptions& options) {
     CsvBarSource bars = LoadBars(options.bars);
     const int count = static_cast<int>(bars.Bars().size());
     if (count == 0) throw UsageError{"'" + options.bars + "' holds no bars"};
-    Chart chart;
-    chart.bars = &bars;
+    FormulaChart chart;
+    chart.bars = &bars.Bars();
     VisibleRange(count, options.from, options.to, &chart.from, &chart.to);
     ParseSize(options.size, &chart.width, &chart.height);
     chart.magnet = options.magnet;
@@ -216,7 +116,7 @@ int RunDraw(const DrawOptions& options) {
                    bars.DateText(chart.to);
 
     std::vector<QXDrawInfo::GraphDrawInfo> records;
-    ChartSpec chartSpec = BuildChart(chart, &records);
+    ChartSpec chartSpec = ComposeChart(chart, &records);
     WriteFile(options.output, RenderChartSvg(chartSpec));
     if (!options.records.empty()) WriteFile(options.records, DumpRecordsJson(records));
     std::cerr << "wrote " << options.output << " (bars " << chart.from << ".." << chart.to << ", "
@@ -270,8 +170,8 @@ int RunDemo(const std::string& root) {
     const std::string output = "qxindex-demo.svg";
     CsvBarSource bars = LoadBars(root + "/data/aapl_2013_2018.csv");
     const int count = static_cast<int>(bars.Bars().size());
-    Chart chart;
-    chart.bars = &bars;
+    FormulaChart chart;
+    chart.bars = &bars.Bars();
     VisibleRange(count, -1, -1, &chart.from, &chart.to);
 
     FormulaPicture overlay, indicator;
@@ -293,7 +193,7 @@ int RunDemo(const std::string& root) {
                   (chart.shapes != nullptr ? " and drawing tools" : "") + "  |  " +
                   bars.DateText(chart.from) + " .. " + bars.DateText(chart.to);
     std::vector<QXDrawInfo::GraphDrawInfo> records;
-    WriteFile(output, RenderChartSvg(BuildChart(chart, &records)));
+    WriteFile(output, RenderChartSvg(ComposeChart(chart, &records)));
     std::cout << "wrote " << output << ": " << count << " daily bars from data/, the last "
               << (chart.to - chart.from + 1)
               << " shown with two moving averages and their crossings (examples/ma_cross.txt), "

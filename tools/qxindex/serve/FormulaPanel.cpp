@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "tools/qxindex/TextEncoding.h"
-
 namespace qxindex {
 
 CFormulaPanel::CFormulaPanel(CsvBarSource* pBars) : m_pBars(pBars) {}
@@ -71,33 +69,10 @@ bool CFormulaPanel::ExtendTo(int nFrom, int nTo) {
 }
 
 FormulaPicture CFormulaPanel::DrawPicture(int nFrom, int nTo) const {
-    FormulaPicture picture;
-    if (!m_pCalculated) return picture;
+    if (!m_pCalculated) return FormulaPicture();
     const int nLast = static_cast<int>(m_pBars->Bars().size()) - 1;
-    nFrom = std::max(nFrom, 0);
-    nTo = std::min(nTo, nLast);
-    if (nFrom > nTo) return picture;
-    IIndexCalculator* pCalculator = m_pCalculated->Calculator();
-    double dMin = 0.0, dMax = 0.0;
-    if (pCalculator->GetValueRange(nFrom, nTo, nullptr, &dMin, &dMax)) {
-        picture.bHasRange = true;
-        picture.dMin = dMin;
-        picture.dMax = dMax;
-    }
-    std::vector<QXDrawInfo::GraphDrawInfo> vecRecords;
-    if (pCalculator->GetDrawInfo(nFrom, nTo, 0, nullptr, &vecRecords)) {
-        picture.vecRecords = vecRecords;
-    }
-    pCalculator->ReleaseDrawInfo(&vecRecords);
-    for (const OutputLine& line : m_pFormula->Outputs()) {
-        if (line.name.empty() || line.hidden) continue;
-        LegendEntry entry;
-        entry.name = Utf8ToGbk(line.name);  // the legend speaks the library's code page
-        entry.color = line.hasColour ? QXDrawInfo::GetColorByValue(static_cast<int>(line.colour))
-                                     : QXDrawInfo::GetDefaultColor();
-        picture.vecLegend.push_back(entry);
-    }
-    return picture;
+    return PictureOfFormula(*m_pFormula, m_pCalculated->Calculator(), std::max(nFrom, 0),
+                            std::min(nTo, nLast));
 }
 
 void CFormulaPanel::GetCalculatedRange(int* pFirst, int* pLast) const {

@@ -9,20 +9,12 @@
 
 #include "tools/qxindex/CalculatedFormula.h"
 #include "tools/qxindex/CsvBarSource.h"
+#include "tools/qxindex/FormulaPicture.h"
 #include "tools/qxindex/FormulaSource.h"
 #include "tools/qxindex/ParsedFormula.h"
 #include "tools/qxindex/chart/ChartSpec.h"
 
 namespace qxindex {
-
-// The records of the visible bars, with what the chart needs to place them.
-struct FormulaPicture {
-    std::vector<QXDrawInfo::GraphDrawInfo> vecRecords;
-    std::vector<LegendEntry> vecLegend;
-    bool bHasRange = false;
-    double dMin = 0.0;
-    double dMax = 0.0;
-};
 
 class CFormulaPanel {
 public:
