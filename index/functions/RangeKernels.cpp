@@ -353,8 +353,14 @@ void Extreme(const RangeKernelCall& call) {
         const int nWindow = std::min(n, nBar + 1);
         int nExtremeBar = -1;
         double dExtreme = INVALID_VALUE;
-        const double dStoredBar = state.dLast;
-        if (nBar >= n && state.MovesOn(nBar) && dStoredBar >= nBar - n && dStoredBar < nBar) {
+        // The state as loading it for this bar leaves it: the last bar when it is the
+        // one before, else the previous one (a bar computed again finds it there).
+        const bool bLastBefore = state.MovesOn(nBar);
+        const double dKeptBar = bLastBefore ? state.dLastBar : state.dPreviousBar;
+        const double dStoredBar = bLastBefore ? state.dLast : state.dPrevious;
+        const bool bContinues = nBar >= n && HasValue(dKeptBar) &&
+                                dKeptBar == static_cast<double>(nBar - 1) && HasValue(dStoredBar);
+        if (bContinues && dStoredBar >= nBar - n && dStoredBar < nBar) {
             const int m = static_cast<int>(dStoredBar);
             const int nY = m - call.nXFirst;
             if (!call.pXDone[nY]) return false;
@@ -386,6 +392,52 @@ void Extreme(const RangeKernelCall& call) {
     });
 }
 
+// The result of a window of moments.
+template <bool DEVIATION, bool SAMPLE>
+double MomentsResult(const WindowMoments& moments) {
+    const int nDivisor = SAMPLE ? moments.n - 1 : moments.n;
+    return DEVIATION ? DeviationOf(moments, nDivisor) : moments.DeviationSquares() / nDivisor;
+}
+
+// The fresh sums of the bar-by-bar function: the whole window, oldest first, about
+// its newest value, which restarts the count of bars moved on. False, with nothing
+// changed, where a value of the window could not be evaluated.
+template <bool DEVIATION, bool SAMPLE>
+bool SumMomentsAfresh(const RangeKernelCall& call, int nBar, int i, int nX) {
+    const int n = call.n;
+    for (int k = 0; k < n; ++k) {
+        if (!call.pXDone[nX - k]) return false;
+    }
+    double* pEntries = call.pEntries;
+    double* pLast = pEntries + 5;
+    if (HasValue(pLast[0]) && pLast[0] == static_cast<double>(nBar - 1)) {
+        std::copy(pLast, pLast + 5, pEntries);
+    } else if (HasValue(pLast[0]) && pLast[0] == static_cast<double>(nBar)) {
+        pLast[0] = UNCOMPUTED_VALUE;
+    }
+    for (int k = 0; k < n; ++k) {
+        if (IsInvalid(call.pX[nX - k])) {
+            call.pOut[i] = INVALID_VALUE;
+            return true;
+        }
+    }
+    const double dShift = call.pX[nX];
+    WindowMoments moments;
+    moments.n = n;
+    for (int nAt = nX - n + 1; nAt <= nX; ++nAt) {
+        const double dDeviation = call.pX[nAt] - dShift;
+        moments.dSum = OrderedAdd(moments.dSum, dDeviation);
+        moments.dSquares = OrderedAdd(moments.dSquares, dDeviation * dDeviation);
+    }
+    pLast[0] = static_cast<double>(nBar);
+    pLast[1] = moments.dSum;
+    pLast[2] = moments.dSquares;
+    pLast[3] = dShift;
+    pLast[4] = 0.0;
+    call.pOut[i] = MomentsResult<DEVIATION, SAMPLE>(moments);
+    return true;
+}
+
 // STD, STDP, VAR, VARP: running sums about a shift (S, Q, shift, bars since the last
 // fresh sum), moved on by one bar until n bars have been added; the fresh sums are
 // the bar-by-bar function's.
@@ -411,7 +463,17 @@ void Moments(const RangeKernelCall& call) {
                               HasValue(pLast[2]) && HasValue(pLast[3]) && HasValue(pLast[4]) &&
                               pLast[4] + 1 < n && call.pXDone[nX - n];
         if (!bMovesOn) {
-            ComputeBarByBar(call, nBar, i);
+            // Afresh where the bar-by-bar function sums afresh too; a bar whose state
+            // moves on from its previous entry (a bar computed again) goes to it.
+            const double* pKept =
+                HasValue(pLast[0]) && pLast[0] == static_cast<double>(nBar - 1) ? pLast : pEntries;
+            const bool bContinues = nBar >= n && HasValue(pKept[0]) &&
+                                    pKept[0] == static_cast<double>(nBar - 1) &&
+                                    HasValue(pKept[1]) && HasValue(pKept[2]) &&
+                                    HasValue(pKept[3]) && HasValue(pKept[4]) && pKept[4] + 1 < n;
+            if (bContinues || !SumMomentsAfresh<DEVIATION, SAMPLE>(call, nBar, i, nX)) {
+                ComputeBarByBar(call, nBar, i);
+            }
             continue;
         }
         std::copy(pLast, pLast + 5, pEntries);
@@ -432,9 +494,7 @@ void Moments(const RangeKernelCall& call) {
         pLast[2] = moments.dSquares;
         pLast[3] = dShift;
         pLast[4] = pEntries[4] + 1;
-        const int nDivisor = SAMPLE ? moments.n - 1 : moments.n;
-        call.pOut[i] =
-            DEVIATION ? DeviationOf(moments, nDivisor) : moments.DeviationSquares() / nDivisor;
+        call.pOut[i] = MomentsResult<DEVIATION, SAMPLE>(moments);
     }
 }
 

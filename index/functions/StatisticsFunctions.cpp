@@ -100,8 +100,8 @@ bool ReadMoments(CFunctionFrame& frame, int n, WindowMoments& moments) {
     if (!ReadWindow(frame, STATEFUL_X, n, vecValues)) return false;
     const double dShift = vecValues.back();
     for (const double dValue : vecValues) {
-        moments.dSum += dValue - dShift;
-        moments.dSquares += (dValue - dShift) * (dValue - dShift);
+        moments.dSum = OrderedAdd(moments.dSum, dValue - dShift);
+        moments.dSquares = OrderedAdd(moments.dSquares, (dValue - dShift) * (dValue - dShift));
     }
     state.Store({moments.dSum, moments.dSquares, dShift, 0.0});
     return true;
