@@ -77,44 +77,11 @@ int64_t AppendRecord(GraphDrawInfo* target, std::map<int64_t, bool>& handles,
     return handle;
 }
 
-// Attaches the item made by makeItem to the record behind the handle. A handle of
-// another record kind is refused: its index would point into the wrong vector.
-// makeItem runs only once every check has passed, inside the guard against running
-// out of memory.
-template <typename Record, typename MakeItem>
-bool AppendItem(GraphDrawInfo* target, std::map<int64_t, bool>& handles, int64_t handle,
-                MakeItem makeItem) {
-    if (target == nullptr || handle < 0) return false;
-    if (handle / Builder::kKindSpan != RecordKind<Record>::kBase / Builder::kKindSpan) {
-        return false;
-    }
-    const auto found = handles.find(handle);
-    if (found == handles.end()) return false;
-    std::vector<Record>& records = RecordKind<Record>::Records(*target);
-    const size_t index = Builder::GetHandleIndex(handle);
-    if (index >= records.size()) return false;
-    auto& items = records[index].items;
-    if (!Builder::CanTakeItem(items.size())) return false;
-    const int64_t key = Builder::MakeDrawOrderKey(handle, items.size());
-    // The key goes in first and is taken back if the item cannot follow, so that a
-    // refusal leaves the picture as it was.
-    try {
-        target->drawOrder.push_back(key);
-    } catch (...) {
-        return false;
-    }
-    try {
-        items.push_back(makeItem());
-    } catch (...) {
-        target->drawOrder.pop_back();
-        return false;
-    }
-    found->second = true;
-    return true;
-}
-
-// The same, for items that are expensive to move: the item is made in its place and
-// filled there, and taken back out if filling it fails.
+// Attaches an item to the record behind the handle: the item is made in its place
+// (an item owning points would be copied, not moved, on its way in) and filled
+// there once every check has passed, and taken back out if filling it runs out of
+// memory, so that a refusal leaves the picture as it was. A handle of another record
+// kind is refused: its index would point into the wrong vector.
 template <typename Record, typename FillItem>
 bool AppendItemInPlace(GraphDrawInfo* target, std::map<int64_t, bool>& handles, int64_t handle,
                        FillItem fillItem) {
@@ -150,6 +117,14 @@ bool AppendItemInPlace(GraphDrawInfo* target, std::map<int64_t, bool>& handles, 
     }
     found->second = true;
     return true;
+}
+
+// The same for an item made whole by makeItem.
+template <typename Record, typename MakeItem>
+bool AppendItem(GraphDrawInfo* target, std::map<int64_t, bool>& handles, int64_t handle,
+                MakeItem makeItem) {
+    return AppendItemInPlace<Record>(target, handles, handle,
+                                     [&](auto& item) { item = makeItem(); });
 }
 
 }  // namespace

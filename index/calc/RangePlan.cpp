@@ -47,10 +47,6 @@ int KernelElementCount(RangeKernel kernel) {
     return kernel == RangeKernel::Share ? 5 : 4;
 }
 
-bool UsesStateSlot(RangeKernel kernel) {
-    return KernelUsesStateSlot(kernel);
-}
-
 bool HasArrays(const ExprNode& node) {
     return node.nArgs == 0 || (node.pValues != nullptr && node.pTypes != nullptr);
 }
@@ -143,6 +139,26 @@ bool CRangePlan::NoteStatefulSeries(int nKind, int nNumber) {
     return true;
 }
 
+CRangePlan::Target CRangePlan::ResolveReference(int64_t value) const {
+    Target target;
+    const std::vector<ExprNode*>& vecRefs = m_pInfo->m_vecRefNodes;
+    if (value < 0 || static_cast<uint64_t>(value) >= vecRefs.size()) return target;
+    const ExprNode* pRef = vecRefs[static_cast<size_t>(value)];
+    if (pRef == nullptr || pRef->nArgs < 1 || !HasArrays(*pRef)) return target;
+    if (pRef->pTypes[0] == RefListKind::Field) {
+        target.nWhat = Target::FIELD;
+        target.nNumber = pRef->pValues[0];
+        return target;
+    }
+    if ((pRef->pTypes[0] == RefListKind::Output || pRef->pTypes[0] == RefListKind::Variable) &&
+        pRef->pValues[0] >= 0 && pRef->pValues[0] <= MAX_SERIES_NUMBER) {
+        target.nWhat = Target::SERIES;
+        target.nKind = static_cast<int>(pRef->pTypes[0]);
+        target.nNumber = pRef->pValues[0];
+    }
+    return target;
+}
+
 int CRangePlan::AddOperand(uint32_t nType, int64_t value, int nLookback, int nDepth) {
     if (m_bRefused || nDepth > MAX_PLAN_DEPTH) {
         m_bRefused = true;
@@ -152,37 +168,28 @@ int CRangePlan::AddOperand(uint32_t nType, int64_t value, int nLookback, int nDe
     step.nLookback = nLookback;
     if (ReadConstant(nType, value, step.dConstant)) return Push(step);
     if (nType == OperandType::Reference) {
-        const std::vector<ExprNode*>& vecRefs = m_pInfo->m_vecRefNodes;
-        if (value < 0 || static_cast<uint64_t>(value) >= vecRefs.size())
+        const Target target = ResolveReference(value);
+        if (target.nWhat == Target::SERIES) {
+            return AddSeries(target.nKind, static_cast<int>(target.nNumber), value, nLookback,
+                             nDepth + 1);
+        }
+        const std::vector<int>& vecIds = m_pInfo->m_vecFieldIds;
+        if (target.nWhat != Target::FIELD || target.nNumber < 0 ||
+            static_cast<uint64_t>(target.nNumber) >= vecIds.size()) {
             return m_bRefused = true, -1;
-        const ExprNode* pRef = vecRefs[static_cast<size_t>(value)];
-        if (pRef == nullptr || pRef->nArgs < 1 || !HasArrays(*pRef)) return m_bRefused = true, -1;
-        if (pRef->pTypes[0] == RefListKind::Field) {
-            const int64_t nField = pRef->pValues[0];
-            const std::vector<int>& vecIds = m_pInfo->m_vecFieldIds;
-            if (nField < 0 || static_cast<uint64_t>(nField) >= vecIds.size()) {
-                return m_bRefused = true, -1;
-            }
-            const int nId = vecIds[static_cast<size_t>(nField)];
-            if (nId < 1 || nId > 500) {
-                // Bar-independent fields come through the field cache, read as the
-                // evaluator reads them.
-                step.nKind = RangeStep::DELEGATED;
-                step.nOperand = value;
-                step.pNode = nullptr;
-                return Push(step);
-            }
-            step.nKind = RangeStep::FIELD;
-            step.nFieldId = nId;
+        }
+        const int nId = vecIds[static_cast<size_t>(target.nNumber)];
+        if (nId < 1 || nId > 500) {
+            // Bar-independent fields come through the field cache, read as the
+            // evaluator reads them.
+            step.nKind = RangeStep::DELEGATED;
+            step.nOperand = value;
+            step.pNode = nullptr;
             return Push(step);
         }
-        if (pRef->pTypes[0] != RefListKind::Output && pRef->pTypes[0] != RefListKind::Variable) {
-            return m_bRefused = true, -1;
-        }
-        if (pRef->pValues[0] < 0 || pRef->pValues[0] > MAX_SERIES_NUMBER)
-            return m_bRefused = true, -1;
-        return AddSeries(static_cast<int>(pRef->pTypes[0]), static_cast<int>(pRef->pValues[0]),
-                         value, nLookback, nDepth + 1);
+        step.nKind = RangeStep::FIELD;
+        step.nFieldId = nId;
+        return Push(step);
     }
     if (nType != OperandType::Node) return m_bRefused = true, -1;
     const ExprNode* pNode = ReadNodePointer(value);
@@ -248,7 +255,7 @@ int CRangePlan::AddCall(const ExprNode* pNode, int64_t nOperand, int nLookback, 
         (kernel != RangeKernel::Share ||
          ReadConstant(pNode->pTypes[4], pNode->pValues[4], dWeight)) &&
         pNode->pTypes[1] ==
-            (UsesStateSlot(kernel) ? OperandType::StateSlots : OperandType::Reference);
+            (KernelUsesStateSlot(kernel) ? OperandType::StateSlots : OperandType::Reference);
     const int n = bShape ? ToCount(dPeriod) : 0;
     const bool bReadsBack = KernelReadsBack(kernel);
     if (!bShape || (bReadsBack && static_cast<int64_t>(nLookback) + n > MAX_LOOKBACK)) {
@@ -262,25 +269,17 @@ int CRangePlan::AddCall(const ExprNode* pNode, int64_t nOperand, int nLookback, 
     step.kernel = kernel;
     step.nPeriod = n;
     step.dShare = std::min(dWeight, static_cast<double>(n));
-    if (UsesStateSlot(kernel)) {
+    if (KernelUsesStateSlot(kernel)) {
         step.nStateSlot = static_cast<int>(static_cast<uint32_t>(pNode->pValues[1]) & 0xFFFF);
         if (static_cast<uint32_t>(step.nStateSlot) == NO_SECOND_STATE_SLOT) {
             return AddDelegated(pNode, nOperand, nLookback, nDepth);
         }
     } else {
         step.nOwnReference = pNode->pValues[1];
-        const std::vector<ExprNode*>& vecRefs = m_pInfo->m_vecRefNodes;
-        const ExprNode* pRef =
-            step.nOwnReference >= 0 && static_cast<uint64_t>(step.nOwnReference) < vecRefs.size()
-                ? vecRefs[static_cast<size_t>(step.nOwnReference)]
-                : nullptr;
-        if (pRef == nullptr || pRef->nArgs < 1 || !HasArrays(*pRef) ||
-            (pRef->pTypes[0] != RefListKind::Output && pRef->pTypes[0] != RefListKind::Variable) ||
-            pRef->pValues[0] < 0 || pRef->pValues[0] > MAX_SERIES_NUMBER) {
-            return AddDelegated(pNode, nOperand, nLookback, nDepth);
-        }
-        step.nSeriesKind = static_cast<int>(pRef->pTypes[0]);
-        step.nSeriesNumber = static_cast<int>(pRef->pValues[0]);
+        const Target own = ResolveReference(step.nOwnReference);
+        if (own.nWhat != Target::SERIES) return AddDelegated(pNode, nOperand, nLookback, nDepth);
+        step.nSeriesKind = own.nKind;
+        step.nSeriesNumber = static_cast<int>(own.nNumber);
     }
     // X read back must be pure; if it is not, the whole call goes bar by bar.
     const size_t nStepsBefore = m_vecSteps.size();
@@ -314,19 +313,11 @@ int CRangePlan::AddDelegated(const ExprNode* pNode, int64_t nOperand, int nLookb
 bool CRangePlan::ScanDelegated(uint32_t nType, int64_t value, int nDepth, bool& bPure) {
     if (m_bRefused || nDepth > MAX_PLAN_DEPTH) return m_bRefused = true, false;
     if (nType == OperandType::Reference) {
-        const std::vector<ExprNode*>& vecRefs = m_pInfo->m_vecRefNodes;
-        if (value < 0 || static_cast<uint64_t>(value) >= vecRefs.size())
-            return m_bRefused = true, false;
-        const ExprNode* pRef = vecRefs[static_cast<size_t>(value)];
-        if (pRef == nullptr || pRef->nArgs < 1 || !HasArrays(*pRef))
-            return m_bRefused = true, false;
-        if (pRef->pTypes[0] == RefListKind::Field) return true;
-        if (pRef->pTypes[0] != RefListKind::Output && pRef->pTypes[0] != RefListKind::Variable) {
-            return m_bRefused = true, false;
-        }
-        const int nKind = static_cast<int>(pRef->pTypes[0]);
-        const int64_t nNumber = pRef->pValues[0];
-        if (nNumber < 0 || nNumber > MAX_SERIES_NUMBER) return m_bRefused = true, false;
+        const Target target = ResolveReference(value);
+        if (target.nWhat == Target::FIELD) return true;
+        if (target.nWhat != Target::SERIES) return m_bRefused = true, false;
+        const int nKind = target.nKind;
+        const int64_t nNumber = target.nNumber;
         const std::set<int64_t>& setVolatile = nKind == SERIES_KIND_OUTPUT
                                                    ? m_pInfo->m_setVolatileOutputs
                                                    : m_pInfo->m_setVolatileVariables;
@@ -377,17 +368,10 @@ bool CRangePlan::ScanDelegated(uint32_t nType, int64_t value, int nDepth, bool& 
 bool CRangePlan::IsPureTree(uint32_t nType, int64_t value, int nDepth) const {
     if (nDepth > MAX_PLAN_DEPTH) return false;
     if (nType == OperandType::Reference) {
-        const std::vector<ExprNode*>& vecRefs = m_pInfo->m_vecRefNodes;
-        if (value < 0 || static_cast<uint64_t>(value) >= vecRefs.size()) return false;
-        const ExprNode* pRef = vecRefs[static_cast<size_t>(value)];
-        if (pRef == nullptr || pRef->nArgs < 1 || !HasArrays(*pRef)) return false;
-        if (pRef->pTypes[0] == RefListKind::Field) return true;
-        if (pRef->pTypes[0] != RefListKind::Output && pRef->pTypes[0] != RefListKind::Variable) {
-            return false;
-        }
-        if (pRef->pValues[0] < 0 || pRef->pValues[0] > MAX_SERIES_NUMBER) return false;
+        const Target target = ResolveReference(value);
+        if (target.nWhat != Target::SERIES) return target.nWhat == Target::FIELD;
         const Statement* pAssignment =
-            FindAssignment(static_cast<int>(pRef->pTypes[0]), static_cast<int>(pRef->pValues[0]));
+            FindAssignment(target.nKind, static_cast<int>(target.nNumber));
         return pAssignment != nullptr &&
                IsPureTree(pAssignment->typeB, pAssignment->valueB, nDepth + 1);
     }

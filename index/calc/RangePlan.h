@@ -73,6 +73,14 @@ public:
     int MaxLookback() const { return m_nMaxLookback; }
 
 private:
+    // What an ordinary reference names: a data field (nNumber indexes the field ids),
+    // an output or variable series, or nothing the plan can follow.
+    struct Target {
+        enum What : uint8_t { NONE, FIELD, SERIES } nWhat = NONE;
+        int nKind = 0;
+        int64_t nNumber = 0;
+    };
+    Target ResolveReference(int64_t value) const;
     int AddOperand(uint32_t nType, int64_t value, int nLookback, int nDepth);
     // nReference: the ordinary reference naming the series, -1 for the planned one.
     int AddSeries(int nKind, int nNumber, int64_t nReference, int nLookback, int nDepth);

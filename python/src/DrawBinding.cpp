@@ -90,8 +90,8 @@ py::tuple Draw(const py::object& text, const py::list& params, const py::dict& b
     std::string svg;
     {
         py::gil_scoped_release released;
-        qxindex::ChartSpec spec = qxindex::ComposeChart(chart, &records);
-        if (render) svg = qxindex::RenderChartSvg(spec);
+        qxindex::ChartSpec layout = qxindex::ComposeChart(chart, &records);
+        if (render) svg = qxindex::RenderChartSvg(layout);
     }
     std::string json = qxindex::DumpRecordsJson(records);
     return py::make_tuple(json, render ? py::object(py::str(svg)) : py::object(py::none()));
