@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "index/functions/ValueConventions.h"
@@ -37,7 +38,12 @@ CRangeDifferential::CRangeDifferential(IIndexParser* pParser, IIndexDataSource* 
 }
 
 void CRangeDifferential::Calculate(int nFrom, int nTo, bool bForce) {
+    // RAND draws from the C library's one generator: both calculators start from the
+    // same point of its sequence, so that they draw the same numbers in the same order.
+    const unsigned nSeed = static_cast<unsigned>(std::rand());
+    std::srand(nSeed);
     m_barByBar.Calculate(nFrom, nTo, bForce);
+    std::srand(nSeed);
     m_columns.Calculate(nFrom, nTo, bForce);
 }
 

@@ -30,6 +30,7 @@ CRangeEvaluator::Outcome CRangeEvaluator::Run(const CRangePlan& plan, EvalContex
             outcome = STOPPED;
             break;
         }
+        ++m_nRun;
         m_nRunFirst = nRunFirst;
         m_nRunLast = std::min(nTo, nRunFirst + RUN_LENGTH - 1);
         m_nRoot = plan.Root();
@@ -137,6 +138,11 @@ void CRangeEvaluator::EvaluatePure(int nStep) {
     const RangeStep& step = m_pSteps[nStep];
     Column& column = m_vecColumns[nStep];
     EvalContext& context = *m_pContext;
+    if (step.nKind == RangeStep::FIELD) {
+        // A field is one column for all that read it.
+        if (column.nRun == m_nRun) return;
+        column.nRun = m_nRun;
+    }
     column.nFirst = m_nRunFirst - step.nLookback;
     const int nCount = m_nRunLast - column.nFirst + 1;
     double* pValues = column.vecValues.data();

@@ -35,6 +35,7 @@ private:
         double* pSeries = nullptr;     // SERIES: its buffer; KERNEL: own series or entries
         std::vector<double>* pWorkspace = nullptr;  // KERNEL: its state slot's workspace
         int nFirst = 0;                             // bar of element 0
+        uint64_t nRun = 0;                          // FIELD: the run it was last read for
         bool bAllDone = false;                      // every bar evaluated without an error
     };
 
@@ -61,4 +62,5 @@ private:
     int m_nRoot = -1;  // its column is read by nobody
     int m_nRunFirst = 0;
     int m_nRunLast = -1;
+    uint64_t m_nRun = 0;  // counts the runs made, from 1
 };

@@ -59,6 +59,7 @@ bool CRangePlan::Build(const CCalculateInfo& info, int nKind, int nNumber,
     m_pInfo = &info;
     m_pSettled = &vecSettled;
     m_vecStatefulSeries.clear();
+    m_vecFieldSteps.clear();
     m_vecSteps.clear();
     m_nRoot = -1;
     m_nMaxLookback = 0;
@@ -187,9 +188,20 @@ int CRangePlan::AddOperand(uint32_t nType, int64_t value, int nLookback, int nDe
             step.pNode = nullptr;
             return Push(step);
         }
+        // A field named again (CLOSE in both averages of MACD) is one column, read
+        // once per run over the longest look back any of its readers needs.
+        for (const std::pair<int, int>& known : m_vecFieldSteps) {
+            if (known.first != nId) continue;
+            RangeStep& field = m_vecSteps[static_cast<size_t>(known.second)];
+            field.nLookback = std::max(field.nLookback, nLookback);
+            m_nMaxLookback = std::max(m_nMaxLookback, field.nLookback);
+            return known.second;
+        }
         step.nKind = RangeStep::FIELD;
         step.nFieldId = nId;
-        return Push(step);
+        const int nStep = Push(step);
+        if (nStep >= 0) m_vecFieldSteps.emplace_back(nId, nStep);
+        return nStep;
     }
     if (nType != OperandType::Node) return m_bRefused = true, -1;
     const ExprNode* pNode = ReadNodePointer(value);
@@ -291,7 +303,18 @@ int CRangePlan::AddCall(const ExprNode* pNode, int64_t nOperand, int nLookback, 
     if (bReadsBack && !m_vecSteps[nX].bPure) {
         m_vecSteps.resize(nStepsBefore);
         m_vecStatefulSeries.resize(nStatefulBefore);
+        m_vecFieldSteps.erase(std::remove_if(m_vecFieldSteps.begin(), m_vecFieldSteps.end(),
+                                             [nStepsBefore](const std::pair<int, int>& known) {
+                                                 return static_cast<size_t>(known.second) >=
+                                                        nStepsBefore;
+                                             }),
+                              m_vecFieldSteps.end());
+        // A field kept from before may now reach further back than it did; reading
+        // a few more bars of it costs nothing but the reads.
         m_nMaxLookback = nMaxLookbackBefore;
+        for (const RangeStep& kept : m_vecSteps) {
+            m_nMaxLookback = std::max(m_nMaxLookback, kept.nLookback);
+        }
         return AddDelegated(pNode, nOperand, nLookback, nDepth);
     }
     step.arrArgs[0] = nX;

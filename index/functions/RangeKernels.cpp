@@ -340,54 +340,69 @@ void WindowCount(const RangeKernelCall& call) {
 // extreme leaving) the bar-by-bar function asks its sliding candidates or scans.
 // The candidates see every bar either way: the kernel moves them on as that
 // function does.
+//
+// One bar of an extreme kernel; false where the bar-by-bar function must decide.
 template <bool LOWEST, bool BARS>
-void Extreme(const RangeKernelCall& call) {
+bool ExtremeBar(const RangeKernelCall& call, CSlidingExtreme& candidates, WindowState& state,
+                int nBar, int i, int nX) {
     const int n = call.n;
-    CSlidingExtreme candidates(call.pWorkspace, call.pNode, LOWEST);
-    RunWindow(call, [&](WindowState& state, int nBar, int i, int nX) {
-        const double dX = call.pX[nX];
-        if (n == 1) {
-            call.pOut[i] = IsInvalid(dX) ? INVALID_VALUE : (BARS ? 0.0 : dX);
-            return true;
-        }
-        const int nWindow = std::min(n, nBar + 1);
-        int nExtremeBar = -1;
-        double dExtreme = INVALID_VALUE;
-        // The state as loading it for this bar leaves it: the last bar when it is the
-        // one before, else the previous one (a bar computed again finds it there).
-        const bool bLastBefore = state.MovesOn(nBar);
-        const double dKeptBar = bLastBefore ? state.dLastBar : state.dPreviousBar;
-        const double dStoredBar = bLastBefore ? state.dLast : state.dPrevious;
-        const bool bContinues = nBar >= n && HasValue(dKeptBar) &&
-                                dKeptBar == static_cast<double>(nBar - 1) && HasValue(dStoredBar);
-        if (bContinues && dStoredBar >= nBar - n && dStoredBar < nBar) {
-            const int m = static_cast<int>(dStoredBar);
-            const int nY = m - call.nXFirst;
-            if (!call.pXDone[nY]) return false;
-            const double dY = call.pX[nY];
-            if (!std::isnan(dY)) {
-                const bool bBeaten = LOWEST ? IsGreater(dX, dY) : IsGreater(dY, dX);
-                if (!std::isnan(dX) && !bBeaten) {
-                    nExtremeBar = nBar;
-                    dExtreme = dX;
-                } else if (m != nBar - n) {
-                    nExtremeBar = m;
-                    dExtreme = dY;
-                }
+    const double dX = call.pX[nX];
+    if (n == 1) {
+        call.pOut[i] = IsInvalid(dX) ? INVALID_VALUE : (BARS ? 0.0 : dX);
+        return true;
+    }
+    const int nWindow = std::min(n, nBar + 1);
+    int nExtremeBar = -1;
+    double dExtreme = INVALID_VALUE;
+    // The state as loading it for this bar leaves it: the last bar when it is the
+    // one before, else the previous one (a bar computed again finds it there).
+    const bool bLastBefore = state.MovesOn(nBar);
+    const double dKeptBar = bLastBefore ? state.dLastBar : state.dPreviousBar;
+    const double dStoredBar = bLastBefore ? state.dLast : state.dPrevious;
+    const bool bContinues = nBar >= n && HasValue(dKeptBar) &&
+                            dKeptBar == static_cast<double>(nBar - 1) && HasValue(dStoredBar);
+    if (bContinues && dStoredBar >= nBar - n && dStoredBar < nBar) {
+        const int m = static_cast<int>(dStoredBar);
+        const int nY = m - call.nXFirst;
+        if (!call.pXDone[nY]) return false;
+        const double dY = call.pX[nY];
+        if (!std::isnan(dY)) {
+            const bool bBeaten = LOWEST ? IsGreater(dX, dY) : IsGreater(dY, dX);
+            if (!std::isnan(dX) && !bBeaten) {
+                nExtremeBar = nBar;
+                dExtreme = dX;
+            } else if (m != nBar - n) {
+                nExtremeBar = m;
+                dExtreme = dY;
             }
         }
-        // Moving the candidates on twice for one bar changes nothing, so a bar that
-        // only a scan can settle still goes to the bar-by-bar function from here.
-        const bool bReady = candidates.Advance(nBar, nWindow);
-        if (nExtremeBar < 0 && !(bReady && candidates.Answer(nBar, dX, nExtremeBar, dExtreme))) {
+    }
+    // Moving the candidates on twice for one bar changes nothing, so a bar that
+    // only a scan can settle still goes to the bar-by-bar function from here.
+    const bool bReady = candidates.Advance(nBar, nWindow);
+    if (nExtremeBar < 0 && !(bReady && candidates.Answer(nBar, dX, nExtremeBar, dExtreme))) {
+        return false;
+    }
+    state.LoadFor(nBar);
+    candidates.SetPending(nBar, dX);
+    state.Store(nBar, nExtremeBar < 0 ? INVALID_VALUE : static_cast<double>(nExtremeBar));
+    call.pOut[i] = nExtremeBar < 0
+                       ? INVALID_VALUE
+                       : (BARS ? static_cast<double>(nBar - nExtremeBar) : dExtreme);
+    return true;
+}
+
+template <bool LOWEST, bool BARS>
+void Extreme(const RangeKernelCall& call) {
+    // One object for the whole call, so that the candidates' header is read once; it
+    // is written back before a bar goes to the bar-by-bar function, which then works
+    // on the workspace itself, and read again by the next step.
+    CSlidingExtreme candidates(call.pWorkspace, call.pNode, LOWEST);
+    RunWindow(call, [&](WindowState& state, int nBar, int i, int nX) {
+        if (!ExtremeBar<LOWEST, BARS>(call, candidates, state, nBar, i, nX)) {
+            candidates.Save();
             return false;
         }
-        state.LoadFor(nBar);
-        candidates.SetPending(nBar, dX);
-        state.Store(nBar, nExtremeBar < 0 ? INVALID_VALUE : static_cast<double>(nExtremeBar));
-        call.pOut[i] = nExtremeBar < 0
-                           ? INVALID_VALUE
-                           : (BARS ? static_cast<double>(nBar - nExtremeBar) : dExtreme);
         return true;
     });
 }
@@ -498,21 +513,62 @@ void Moments(const RangeKernelCall& call) {
     }
 }
 
+// A dense call of a blending average. The result stored at the bar before is, in
+// nearly every bar, the one this loop has just computed: it is carried in a register
+// rather than read back from the store, so that the recursion waits on the
+// arithmetic alone and not on a store and a load of each result. The value is the
+// same either way; where the loop did not store the bar before (an invalid X that
+// EXPMA leaves unstored), it reads the store as the bar-by-bar form does.
+template <class RULE>
+void BlendDense(const RangeKernelCall& call, bool bStoreInvalid, RULE rule) {
+    const int nCalcFirst = call.pContext->nCalcFirst;
+    const int nFirst = call.nFirst;
+    const int nCount = call.nLast - call.nFirst + 1;
+    const double* pX = call.pX + (call.nFirst - call.nXFirst);
+    double* pOwn = call.pOwn;
+    double* pOut = call.pOut;
+    std::fill(call.pDone, call.pDone + nCount, 1);
+    bool bCarried = false;
+    double dCarried = 0.0;
+    for (int i = 0; i < nCount; ++i) {
+        const int nBar = nFirst + i;
+        const double dX = pX[i];
+        double dResult = dX;
+        if (IsInvalid(dX)) {
+            bCarried = bStoreInvalid;
+            if (bStoreInvalid) pOwn[nBar] = INVALID_VALUE;
+            dCarried = INVALID_VALUE;
+        } else {
+            if (nBar > nCalcFirst) {
+                double dPrevious = bCarried ? dCarried : pOwn[nBar - 1];
+                if (!HasValue(dPrevious)) dPrevious = dX;
+                dResult = rule(dPrevious, dX);
+            }
+            pOwn[nBar] = dResult;
+            bCarried = true;
+            dCarried = dResult;
+        }
+        pOut[i] = dResult;
+    }
+}
+
 // The blending averages: RULE(previous result, x), restarting from x at the first
 // bar of the pass and wherever the result at the bar before was never stored.
 template <class RULE>
 void Blend(const RangeKernelCall& call, bool bStoreInvalid, RULE rule) {
+    if (call.bDense) {
+        BlendDense(call, bStoreInvalid, rule);
+        return;
+    }
     const int nCalcFirst = call.pContext->nCalcFirst;
     double* pOwn = call.pOwn;
     for (int nBar = call.nFirst; nBar <= call.nLast; ++nBar) {
         const int i = nBar - call.nFirst;
         const int nX = nBar - call.nXFirst;
-        if (!call.bDense) {
-            if (!call.pActive[i]) continue;
-            if (!call.pXDone[nX]) {
-                call.pDone[i] = 0;
-                continue;
-            }
+        if (!call.pActive[i]) continue;
+        if (!call.pXDone[nX]) {
+            call.pDone[i] = 0;
+            continue;
         }
         call.pDone[i] = 1;
         const double dX = call.pX[nX];

@@ -42,7 +42,48 @@ bool IsOwner(double dStored, const void* pOwner) {
 }  // namespace
 
 CSlidingExtreme::CSlidingExtreme(std::vector<double>* pWorkspace, const void* pOwner, bool bLowest)
-    : m_pWorkspace(pWorkspace), m_pOwner(pOwner), m_bLowest(bLowest) {}
+    : m_pWorkspace(pWorkspace), m_pOwner(pOwner), m_bLowest(bLowest) {
+    Load();
+}
+
+CSlidingExtreme::~CSlidingExtreme() {
+    Save();
+}
+
+void CSlidingExtreme::Load() {
+    m_bLoaded = true;
+    m_pRing = nullptr;
+    if (m_pWorkspace == nullptr) return;
+    std::vector<double>& vecWork = *m_pWorkspace;
+    if (vecWork.size() < HEADER_SIZE || !IsOwner(vecWork[OWNER], m_pOwner)) return;
+    m_pRing = vecWork.data() + HEADER_SIZE;
+    m_nCapacity = (vecWork.size() - HEADER_SIZE) / 2;
+    m_nHead = static_cast<size_t>(vecWork[RING_HEAD]);
+    m_nCount = static_cast<size_t>(vecWork[RING_COUNT]);
+    m_dCoverFirst = vecWork[COVER_FIRST];
+    m_dCoverLast = vecWork[COVER_LAST];
+    m_dPendingBar = vecWork[PENDING_BAR];
+    m_dPendingValue = vecWork[PENDING_VALUE];
+}
+
+void CSlidingExtreme::Save() {
+    if (m_bLoaded && m_pRing != nullptr) {
+        std::vector<double>& vecWork = *m_pWorkspace;
+        vecWork[COVER_FIRST] = m_dCoverFirst;
+        vecWork[COVER_LAST] = m_dCoverLast;
+        vecWork[PENDING_BAR] = m_dPendingBar;
+        vecWork[PENDING_VALUE] = m_dPendingValue;
+        vecWork[RING_HEAD] = static_cast<double>(m_nHead);
+        vecWork[RING_COUNT] = static_cast<double>(m_nCount);
+    }
+    m_bLoaded = false;
+    m_pRing = nullptr;
+}
+
+void CSlidingExtreme::Forget() {
+    m_pWorkspace->clear();
+    m_pRing = nullptr;
+}
 
 bool CSlidingExtreme::Counts(double dValue) const {
     if (IsInvalid(dValue)) return false;
@@ -53,92 +94,81 @@ bool CSlidingExtreme::NotBeyond(double dA, double dB) const {
     return m_bLowest ? dA >= dB : dA <= dB;
 }
 
-size_t CSlidingExtreme::Count() const {
-    return static_cast<size_t>((*m_pWorkspace)[RING_COUNT]);
-}
-
 double CSlidingExtreme::EntryBar(size_t nIndex) const {
-    const std::vector<double>& vecWork = *m_pWorkspace;
-    const size_t nCapacity = (vecWork.size() - HEADER_SIZE) / 2;
-    const size_t nSlot = RingSlot(static_cast<size_t>(vecWork[RING_HEAD]), nIndex, nCapacity);
-    return vecWork[HEADER_SIZE + 2 * nSlot];
+    return m_pRing[2 * RingSlot(m_nHead, nIndex, m_nCapacity)];
 }
 
 double CSlidingExtreme::EntryValue(size_t nIndex) const {
-    const std::vector<double>& vecWork = *m_pWorkspace;
-    const size_t nCapacity = (vecWork.size() - HEADER_SIZE) / 2;
-    const size_t nSlot = RingSlot(static_cast<size_t>(vecWork[RING_HEAD]), nIndex, nCapacity);
-    return vecWork[HEADER_SIZE + 2 * nSlot + 1];
+    return m_pRing[2 * RingSlot(m_nHead, nIndex, m_nCapacity) + 1];
 }
 
 // Grows the ring to hold nEntries, unrolling it so that the head is at 0. False
 // when memory runs out; the workspace is then emptied, which makes it unusable.
 bool CSlidingExtreme::EnsureCapacity(size_t nEntries) {
+    if (nEntries <= m_nCapacity) return true;
     std::vector<double>& vecWork = *m_pWorkspace;
-    const size_t nCapacity = (vecWork.size() - HEADER_SIZE) / 2;
-    if (nEntries <= nCapacity) return true;
     try {
-        const size_t nNewCapacity = nEntries < 2 * nCapacity ? 2 * nCapacity : nEntries + 8;
+        const size_t nNewCapacity = nEntries < 2 * m_nCapacity ? 2 * m_nCapacity : nEntries + 8;
         std::vector<double> vecGrown(HEADER_SIZE + 2 * nNewCapacity, 0.0);
-        const size_t nCount = Count();
-        for (size_t i = 0; i < nCount; ++i) {
+        for (size_t i = 0; i < m_nCount; ++i) {
             vecGrown[HEADER_SIZE + 2 * i] = EntryBar(i);
             vecGrown[HEADER_SIZE + 2 * i + 1] = EntryValue(i);
         }
-        for (size_t i = 0; i < HEADER_SIZE; ++i) vecGrown[i] = vecWork[i];
+        // The header as it stands, the fields this object keeps included.
+        vecGrown[COVER_FIRST] = m_dCoverFirst;
+        vecGrown[COVER_LAST] = m_dCoverLast;
+        vecGrown[PENDING_BAR] = m_dPendingBar;
+        vecGrown[PENDING_VALUE] = m_dPendingValue;
+        vecGrown[RING_COUNT] = static_cast<double>(m_nCount);
+        vecGrown[OWNER] = vecWork[OWNER];
         vecGrown[RING_HEAD] = 0.0;
         vecWork.swap(vecGrown);
-        return true;
     } catch (...) {
-        vecWork.clear();
+        Forget();
         return false;
     }
+    m_pRing = vecWork.data() + HEADER_SIZE;
+    m_nCapacity = (vecWork.size() - HEADER_SIZE) / 2;
+    m_nHead = 0;
+    return true;
 }
 
 void CSlidingExtreme::PushNewest(int nBar, double dValue) {
-    std::vector<double>& vecWork = *m_pWorkspace;
     if (!Counts(dValue)) return;
     // Older candidates that the new value equals or passes can never be the extreme
     // again while it is in the window.
-    size_t nCount = Count();
-    while (nCount > 0 && NotBeyond(EntryValue(nCount - 1), dValue)) --nCount;
-    vecWork[RING_COUNT] = static_cast<double>(nCount);
-    if (!EnsureCapacity(nCount + 1)) return;
-    const size_t nCapacity = (vecWork.size() - HEADER_SIZE) / 2;
-    const size_t nSlot = RingSlot(static_cast<size_t>(vecWork[RING_HEAD]), nCount, nCapacity);
-    vecWork[HEADER_SIZE + 2 * nSlot] = nBar;
-    vecWork[HEADER_SIZE + 2 * nSlot + 1] = dValue;
-    vecWork[RING_COUNT] = static_cast<double>(nCount + 1);
+    while (m_nCount > 0 && NotBeyond(EntryValue(m_nCount - 1), dValue)) --m_nCount;
+    if (!EnsureCapacity(m_nCount + 1)) return;
+    const size_t nSlot = RingSlot(m_nHead, m_nCount, m_nCapacity);
+    m_pRing[2 * nSlot] = nBar;
+    m_pRing[2 * nSlot + 1] = dValue;
+    ++m_nCount;
 }
 
 bool CSlidingExtreme::Advance(int nBar, int nWindow) {
-    if (m_pWorkspace == nullptr) return false;
-    std::vector<double>& vecWork = *m_pWorkspace;
-    if (vecWork.size() < HEADER_SIZE || !IsOwner(vecWork[OWNER], m_pOwner)) return false;
+    if (!m_bLoaded) Load();
+    if (m_pRing == nullptr) return false;
     const double dPrevious = static_cast<double>(nBar) - 1;
-    if (vecWork[PENDING_BAR] == dPrevious && vecWork[COVER_LAST] == dPrevious - 1) {
-        PushNewest(nBar - 1, vecWork[PENDING_VALUE]);
-        if (vecWork.size() < HEADER_SIZE) return false;
-        vecWork[COVER_LAST] = dPrevious;
-        vecWork[PENDING_BAR] = -1;
+    if (m_dPendingBar == dPrevious && m_dCoverLast == dPrevious - 1) {
+        PushNewest(nBar - 1, m_dPendingValue);
+        if (m_pRing == nullptr) return false;
+        m_dCoverLast = dPrevious;
+        m_dPendingBar = -1;
     }
     const double dFirst = static_cast<double>(nBar) - nWindow + 1;
-    if (vecWork[COVER_LAST] != dPrevious || vecWork[COVER_FIRST] > dFirst) return false;
-    const size_t nCapacity = (vecWork.size() - HEADER_SIZE) / 2;
-    size_t nCount = Count();
-    while (nCount > 0 && EntryBar(0) < dFirst) {
-        vecWork[RING_HEAD] =
-            static_cast<double>(RingSlot(static_cast<size_t>(vecWork[RING_HEAD]), 1, nCapacity));
-        --nCount;
+    if (m_dCoverLast != dPrevious || m_dCoverFirst > dFirst) return false;
+    while (m_nCount > 0 && EntryBar(0) < dFirst) {
+        m_nHead = RingSlot(m_nHead, 1, m_nCapacity);
+        --m_nCount;
     }
-    vecWork[RING_COUNT] = static_cast<double>(nCount);
-    vecWork[COVER_FIRST] = dFirst;
+    m_dCoverFirst = dFirst;
     return true;
 }
 
 bool CSlidingExtreme::Answer(int nBar, double dValue, int& nExtremeBar, double& dExtreme) const {
+    if (m_pRing == nullptr) return false;
     const bool bCounts = Counts(dValue);
-    const size_t nCount = Count();
+    const size_t nCount = m_nCount;
     // The newest value reaching the oldest candidates' extreme is the extreme: a
     // scan starts with it, and nothing older beats it.
     if (bCounts && (nCount == 0 || NotBeyond(EntryValue(0), dValue))) {
@@ -174,19 +204,25 @@ bool CSlidingExtreme::Answer(int nBar, double dValue, int& nExtremeBar, double& 
 
 void CSlidingExtreme::Rebuild(int nBar, const std::vector<double>& vecNewestFirst) {
     if (m_pWorkspace == nullptr) return;
+    if (!m_bLoaded) Load();
     std::vector<double>& vecWork = *m_pWorkspace;
     try {
         if (vecWork.size() < HEADER_SIZE) vecWork.assign(HEADER_SIZE, 0.0);
     } catch (...) {
-        vecWork.clear();
+        Forget();
         return;
     }
-    vecWork[COVER_FIRST] = static_cast<double>(nBar) - static_cast<double>(vecNewestFirst.size());
-    vecWork[COVER_LAST] = static_cast<double>(nBar) - 1;
-    vecWork[PENDING_BAR] = -1;
-    vecWork[RING_HEAD] = 0;
-    vecWork[RING_COUNT] = 0;
+    // A workspace left by another call keeps its held-back value; this call's own
+    // is the one this object holds.
+    if (m_pRing == nullptr) m_dPendingValue = vecWork[PENDING_VALUE];
     vecWork[OWNER] = OwnerBits(m_pOwner);
+    m_pRing = vecWork.data() + HEADER_SIZE;
+    m_nCapacity = (vecWork.size() - HEADER_SIZE) / 2;
+    m_dCoverFirst = static_cast<double>(nBar) - static_cast<double>(vecNewestFirst.size());
+    m_dCoverLast = static_cast<double>(nBar) - 1;
+    m_dPendingBar = -1;
+    m_nHead = 0;
+    m_nCount = 0;
     // A bar is a candidate when it is strictly beyond every newer value; they are
     // found newest first and laid out oldest first.
     size_t nCandidates = 0;
@@ -207,17 +243,15 @@ void CSlidingExtreme::Rebuild(int nBar, const std::vector<double>& vecNewestFirs
         bHasBest = true;
         dBest = dValue;
         --nNext;
-        vecWork[HEADER_SIZE + 2 * nNext] = static_cast<double>(nBar) - 1 - static_cast<double>(k);
-        vecWork[HEADER_SIZE + 2 * nNext + 1] = dValue;
+        m_pRing[2 * nNext] = static_cast<double>(nBar) - 1 - static_cast<double>(k);
+        m_pRing[2 * nNext + 1] = dValue;
     }
-    vecWork[RING_COUNT] = static_cast<double>(nCandidates);
+    m_nCount = nCandidates;
 }
 
 void CSlidingExtreme::SetPending(int nBar, double dValue) {
-    if (m_pWorkspace == nullptr || m_pWorkspace->size() < HEADER_SIZE ||
-        !IsOwner((*m_pWorkspace)[OWNER], m_pOwner)) {
-        return;
-    }
-    (*m_pWorkspace)[PENDING_BAR] = nBar;
-    (*m_pWorkspace)[PENDING_VALUE] = dValue;
+    if (!m_bLoaded) Load();
+    if (m_pRing == nullptr) return;
+    m_dPendingBar = nBar;
+    m_dPendingValue = dValue;
 }

@@ -15,6 +15,11 @@
 // window ending at the bar before the one being computed; the value at that bar is
 // held back ("pending") until the next bar is computed, so computing the same bar
 // again (a forming bar whose price changed) replaces it instead of adding it twice.
+//
+// An object reads the workspace's header when it is made (or at Load) and works on
+// its own copy, which it writes back when it is destroyed (or at Save): a column
+// kernel keeps one object over thousands of bars, and the header's fields are then
+// read and converted once instead of at every step.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +30,15 @@ public:
     // pOwner: the call the candidates belong to; a workspace left by another call is
     // not used. bLowest: candidates for the minimum instead of the maximum.
     CSlidingExtreme(std::vector<double>* pWorkspace, const void* pOwner, bool bLowest);
+    ~CSlidingExtreme();
+    CSlidingExtreme(const CSlidingExtreme&) = delete;
+    CSlidingExtreme& operator=(const CSlidingExtreme&) = delete;
+
+    // Writes the header back and lets go of the workspace, so that something else
+    // (the bar-by-bar function at a bar a kernel hands it) may change it; the next
+    // call of any method below, or Load, reads it again.
+    void Save();
+    void Load();
 
     // Brings the candidates to the window of nWindow bars ending at nBar - 1, as the
     // computation of nBar needs them. False when they do not describe that window
@@ -52,11 +66,22 @@ private:
     bool NotBeyond(double dA, double dB) const;  // exact: dA is not strictly beyond dB
     bool EnsureCapacity(size_t nEntries);
     void PushNewest(int nBar, double dValue);
-    size_t Count() const;
+    void Forget();  // the workspace was emptied
     double EntryBar(size_t nIndex) const;
     double EntryValue(size_t nIndex) const;
 
     std::vector<double>* m_pWorkspace;
     const void* m_pOwner;
     bool m_bLowest;
+    bool m_bLoaded = false;
+    // The header, while loaded and the workspace is this call's; m_pRing is null
+    // otherwise.
+    double* m_pRing = nullptr;
+    size_t m_nCapacity = 0;
+    size_t m_nHead = 0;
+    size_t m_nCount = 0;
+    double m_dCoverFirst = 0.0;
+    double m_dCoverLast = 0.0;
+    double m_dPendingBar = 0.0;
+    double m_dPendingValue = 0.0;
 };
