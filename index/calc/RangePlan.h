@@ -101,7 +101,7 @@ private:
     const CCalculateInfo* m_pInfo = nullptr;
     const std::vector<std::pair<int, int>>* m_pSettled = nullptr;
     std::vector<std::pair<int, int>> m_vecStatefulSeries;  // named once each
-    std::vector<std::pair<int, int>> m_vecFieldSteps;     // field id, its step
+    std::vector<std::pair<int, int>> m_vecFieldSteps;      // field id, its step
     std::vector<RangeStep> m_vecSteps;
     int m_nRoot = -1;
     int m_nMaxLookback = 0;

@@ -84,11 +84,6 @@ struct DenseRun {
           nLast(call.nLast),
           nXFirst(call.nXFirst),
           n(call.n) {}
-    double X(int nBar) const { return pX[nBar - nXFirst]; }
-    void Put(int nBar, double dValue) const {
-        pOut[nBar - nFirst] = dValue;
-        pDone[nBar - nFirst] = 1;
-    }
 };
 
 // MA from a bar at least n - 1 into the data whose state moves on.
@@ -130,20 +125,28 @@ int SlideAverage(const DenseRun& run, WindowState& state, int nBar) {
 
 // SUM from a bar with a valid x whose state moves on with a finite sum.
 int SlideSum(const DenseRun& run, WindowState& state, int nBar) {
-    WindowState s = state;
+    // Locals, as in SlideAverage: the byte stores could otherwise alias the run.
+    const double* pX = run.pX;
+    double* pOut = run.pOut;
+    uint8_t* pDone = run.pDone;
+    const int nXFirst = run.nXFirst;
+    const int nFirst = run.nFirst;
+    const int nLast = run.nLast;
     const int n = run.n;
-    for (; nBar <= run.nLast; ++nBar) {
-        const double dX = run.X(nBar);
+    WindowState s = state;
+    for (; nBar <= nLast; ++nBar) {
+        const double dX = pX[nBar - nXFirst];
+        pDone[nBar - nFirst] = 1;
         if (IsInvalid(dX)) {
-            run.Put(nBar++, INVALID_VALUE);
+            pOut[nBar++ - nFirst] = INVALID_VALUE;
             break;
         }
         s.MoveOn();
         const int nWindow = std::min(n, nBar + 1);
-        const double dLeaving = nBar - nWindow < 0 ? INVALID_VALUE : run.X(nBar - nWindow);
+        const double dLeaving = nBar - nWindow < 0 ? INVALID_VALUE : pX[nBar - nWindow - nXFirst];
         const double dSum = AddToWindowSum(s.dLast, dX, IsInvalid(dLeaving) ? 0.0 : dLeaving);
         s.Store(nBar, dSum);
-        run.Put(nBar, dSum);
+        pOut[nBar - nFirst] = dSum;
         if (!std::isfinite(dSum)) {
             ++nBar;
             break;
@@ -155,16 +158,23 @@ int SlideSum(const DenseRun& run, WindowState& state, int nBar) {
 
 // COUNT from a bar whose state moves on; a count always moves on.
 int SlideCount(const DenseRun& run, WindowState& state, int nBar) {
-    WindowState s = state;
+    const double* pX = run.pX;
+    double* pOut = run.pOut;
+    uint8_t* pDone = run.pDone;
+    const int nXFirst = run.nXFirst;
+    const int nFirst = run.nFirst;
+    const int nLast = run.nLast;
     const int n = run.n;
-    for (; nBar <= run.nLast; ++nBar) {
-        const double dX = run.X(nBar);
+    WindowState s = state;
+    for (; nBar <= nLast; ++nBar) {
+        const double dX = pX[nBar - nXFirst];
         s.MoveOn();
         const int nWindow = std::min(n, nBar + 1);
-        const double dLeaving = nBar - nWindow < 0 ? INVALID_VALUE : run.X(nBar - nWindow);
+        const double dLeaving = nBar - nWindow < 0 ? INVALID_VALUE : pX[nBar - nWindow - nXFirst];
         const double dCount = s.dLast + (IsTrue(dX) ? 1 : 0) - (IsTrue(dLeaving) ? 1 : 0);
         s.Store(nBar, dCount);
-        run.Put(nBar, dCount);
+        pOut[nBar - nFirst] = dCount;
+        pDone[nBar - nFirst] = 1;
         if (!HasValue(dCount)) {
             ++nBar;
             break;
@@ -386,9 +396,8 @@ bool ExtremeBar(const RangeKernelCall& call, CSlidingExtreme& candidates, Window
     state.LoadFor(nBar);
     candidates.SetPending(nBar, dX);
     state.Store(nBar, nExtremeBar < 0 ? INVALID_VALUE : static_cast<double>(nExtremeBar));
-    call.pOut[i] = nExtremeBar < 0
-                       ? INVALID_VALUE
-                       : (BARS ? static_cast<double>(nBar - nExtremeBar) : dExtreme);
+    call.pOut[i] = nExtremeBar < 0 ? INVALID_VALUE
+                                   : (BARS ? static_cast<double>(nBar - nExtremeBar) : dExtreme);
     return true;
 }
 
@@ -453,6 +462,68 @@ bool SumMomentsAfresh(const RangeKernelCall& call, int nBar, int i, int nX) {
     return true;
 }
 
+// A dense call of the moments from a bar whose sums move on: the entries in
+// registers, moved on bar after bar until a bar where they do not (the count of bars
+// moved on reaches n, an invalid value, sums that lost their value). Returns the
+// first bar it did not compute.
+template <bool DEVIATION, bool SAMPLE>
+int SlideMoments(const RangeKernelCall& call, int nBar) {
+    double* pEntries = call.pEntries;
+    const double* pX = call.pX;
+    double* pOut = call.pOut;
+    uint8_t* pDone = call.pDone;
+    const int nXFirst = call.nXFirst;
+    const int nFirst = call.nFirst;
+    const int nLast = call.nLast;
+    const int n = call.n;
+    // The previous entry, then the last: bar, S, Q, shift, count.
+    double arrPrevious[5];
+    std::copy(pEntries, pEntries + 5, arrPrevious);
+    double dLastBar = pEntries[5], dSum = pEntries[6], dSquares = pEntries[7];
+    const double dShift = pEntries[8];
+    double dCount = pEntries[9];
+    if (nBar < n || !HasValue(dLastBar) || dLastBar != static_cast<double>(nBar - 1) ||
+        !HasValue(dSum) || !HasValue(dSquares) || !HasValue(dShift) || !HasValue(dCount)) {
+        return nBar;
+    }
+    for (; nBar <= nLast && dCount + 1 < n; ++nBar) {
+        arrPrevious[0] = dLastBar;
+        arrPrevious[1] = dSum;
+        arrPrevious[2] = dSquares;
+        arrPrevious[3] = dShift;
+        arrPrevious[4] = dCount;
+        const double dX = pX[nBar - nXFirst];
+        const double dOldValue = pX[nBar - n - nXFirst];
+        pDone[nBar - nFirst] = 1;
+        if (IsInvalid(dX) || IsInvalid(dOldValue)) {
+            pOut[nBar++ - nFirst] = INVALID_VALUE;
+            break;
+        }
+        const double dNew = dX - dShift;
+        const double dOld = dOldValue - dShift;
+        WindowMoments moments;
+        moments.n = n;
+        moments.dSum = AddToWindowSum(dSum, dNew, dOld);
+        moments.dSquares = SlideSquares(dSquares, dNew, dOld);
+        dLastBar = nBar;
+        dSum = moments.dSum;
+        dSquares = moments.dSquares;
+        dCount = dCount + 1;
+        pOut[nBar - nFirst] = MomentsResult<DEVIATION, SAMPLE>(moments);
+        if (!HasValue(dSum) || !HasValue(dSquares)) {
+            ++nBar;
+            break;
+        }
+    }
+    std::copy(arrPrevious, arrPrevious + 5, pEntries);
+    pEntries[5] = dLastBar;
+    pEntries[6] = dSum;
+    pEntries[7] = dSquares;
+    pEntries[8] = dShift;
+    pEntries[9] = dCount;
+    return nBar;
+}
+
 // STD, STDP, VAR, VARP: running sums about a shift (S, Q, shift, bars since the last
 // fresh sum), moved on by one bar until n bars have been added; the fresh sums are
 // the bar-by-bar function's.
@@ -461,6 +532,13 @@ void Moments(const RangeKernelCall& call) {
     const int n = call.n;
     double* pEntries = call.pEntries;
     for (int nBar = call.nFirst; nBar <= call.nLast; ++nBar) {
+        if (call.bDense && n >= MINIMUM) {
+            const int nNext = SlideMoments<DEVIATION, SAMPLE>(call, nBar);
+            if (nNext > nBar) {
+                nBar = nNext - 1;
+                continue;
+            }
+        }
         const int i = nBar - call.nFirst;
         if (!call.pActive[i]) continue;
         const int nX = nBar - call.nXFirst;
