@@ -289,9 +289,12 @@ void CRangeEvaluator::EvaluateStateful(int nStep, const uint8_t* pActive) {
             Evaluate(step.arrArgs[0], pActive);
             const Column& left = m_vecColumns[step.arrArgs[0]];
             const int nLeftShift = m_nRunFirst - left.nFirst;
+            // Bitwise rather than short-circuit, so that the loop has no branches.
+            const uint8_t* pLeftDone = left.vecDone.data() + nLeftShift;
+            const double* pLeftValues = left.vecValues.data() + nLeftShift;
             for (int i = 0; i < nCount; ++i) {
-                pMask[i] = pActive[i] && left.vecDone[i + nLeftShift] &&
-                           !IsInvalid(left.vecValues[i + nLeftShift]);
+                pMask[i] = static_cast<uint8_t>(pActive[i] & pLeftDone[i] &
+                                                static_cast<uint8_t>(!IsInvalid(pLeftValues[i])));
             }
             const uint8_t* pRightActive = Condense(pMask, nCount);
             Evaluate(step.arrArgs[1], pRightActive);
@@ -363,7 +366,10 @@ void CRangeEvaluator::EvaluateStateful(int nStep, const uint8_t* pActive) {
             return;
         case RangeStep::SERIES: {
             double* pSeries = column.pSeries + m_nRunFirst;
-            for (int i = 0; i < nCount; ++i) pMask[i] = pActive[i] && !IsComputed(pSeries[i]);
+            for (int i = 0; i < nCount; ++i) {
+                pMask[i] = static_cast<uint8_t>(pActive[i] &
+                                                static_cast<uint8_t>(!IsComputed(pSeries[i])));
+            }
             const uint8_t* pTreeMask = Condense(pMask, nCount);
             Evaluate(step.arrArgs[0], pTreeMask);
             const Column& tree = m_vecColumns[step.arrArgs[0]];

@@ -22,8 +22,11 @@
 // read and converted once instead of at every step.
 #pragma once
 
+#include <cfloat>
 #include <cstddef>
 #include <vector>
+
+#include "index/functions/ValueConventions.h"
 
 class CSlidingExtreme {
 public:
@@ -64,7 +67,13 @@ public:
 
 private:
     bool NotBeyond(double dA, double dB) const;  // exact: dA is not strictly beyond dB
-    bool EnsureCapacity(size_t nEntries);
+    // The ring position nOffset entries after nHead; both are below nCapacity, so
+    // one subtraction wraps it (a division per access would cost more than the rest).
+    static size_t RingSlot(size_t nHead, size_t nOffset, size_t nCapacity);
+    // Grows the ring to hold nEntries, unrolling it so that the head is at 0. False
+    // when memory runs out; the workspace is then emptied, which makes it unusable.
+    bool EnsureCapacity(size_t nEntries) { return nEntries <= m_nCapacity || Grow(nEntries); }
+    bool Grow(size_t nEntries);
     void PushNewest(int nBar, double dValue);
     void Forget();  // the workspace was emptied
     double EntryBar(size_t nIndex) const;
@@ -85,3 +94,103 @@ private:
     double m_dPendingBar = 0.0;
     double m_dPendingValue = 0.0;
 };
+
+// The steps taken at every bar, inline: a column kernel calls them in its loop.
+inline size_t CSlidingExtreme::RingSlot(size_t nHead, size_t nOffset, size_t nCapacity) {
+    const size_t nSlot = nHead + nOffset;
+    return nSlot >= nCapacity ? nSlot - nCapacity : nSlot;
+}
+
+inline bool CSlidingExtreme::Counts(double dValue) const {
+    if (IsInvalid(dValue)) return false;
+    return m_bLowest ? IsGreater(DBL_MAX, dValue) : IsGreater(dValue, -DBL_MAX);
+}
+
+inline bool CSlidingExtreme::NotBeyond(double dA, double dB) const {
+    return m_bLowest ? dA >= dB : dA <= dB;
+}
+
+inline double CSlidingExtreme::EntryBar(size_t nIndex) const {
+    return m_pRing[2 * RingSlot(m_nHead, nIndex, m_nCapacity)];
+}
+
+inline double CSlidingExtreme::EntryValue(size_t nIndex) const {
+    return m_pRing[2 * RingSlot(m_nHead, nIndex, m_nCapacity) + 1];
+}
+
+inline void CSlidingExtreme::PushNewest(int nBar, double dValue) {
+    if (!Counts(dValue)) return;
+    // Older candidates that the new value equals or passes can never be the extreme
+    // again while it is in the window.
+    while (m_nCount > 0 && NotBeyond(EntryValue(m_nCount - 1), dValue)) --m_nCount;
+    if (!EnsureCapacity(m_nCount + 1)) return;
+    const size_t nSlot = RingSlot(m_nHead, m_nCount, m_nCapacity);
+    m_pRing[2 * nSlot] = nBar;
+    m_pRing[2 * nSlot + 1] = dValue;
+    ++m_nCount;
+}
+
+inline bool CSlidingExtreme::Advance(int nBar, int nWindow) {
+    if (!m_bLoaded) Load();
+    if (m_pRing == nullptr) return false;
+    const double dPrevious = static_cast<double>(nBar) - 1;
+    if (m_dPendingBar == dPrevious && m_dCoverLast == dPrevious - 1) {
+        PushNewest(nBar - 1, m_dPendingValue);
+        if (m_pRing == nullptr) return false;
+        m_dCoverLast = dPrevious;
+        m_dPendingBar = -1;
+    }
+    const double dFirst = static_cast<double>(nBar) - nWindow + 1;
+    if (m_dCoverLast != dPrevious || m_dCoverFirst > dFirst) return false;
+    while (m_nCount > 0 && EntryBar(0) < dFirst) {
+        m_nHead = RingSlot(m_nHead, 1, m_nCapacity);
+        --m_nCount;
+    }
+    m_dCoverFirst = dFirst;
+    return true;
+}
+
+inline bool CSlidingExtreme::Answer(int nBar, double dValue, int& nExtremeBar,
+                                    double& dExtreme) const {
+    if (m_pRing == nullptr) return false;
+    const bool bCounts = Counts(dValue);
+    const size_t nCount = m_nCount;
+    // The newest value reaching the oldest candidates' extreme is the extreme: a
+    // scan starts with it, and nothing older beats it.
+    if (bCounts && (nCount == 0 || NotBeyond(EntryValue(0), dValue))) {
+        nExtremeBar = nBar;
+        dExtreme = dValue;
+        return true;
+    }
+    if (nCount == 0) {
+        nExtremeBar = -1;
+        return true;
+    }
+    // The scan reaches the first candidate holding the best record of the newer bars,
+    // which lies within the next candidate's or the newest value's reach; the first
+    // candidate takes over when it beats both.
+    const double dBest = EntryValue(0);
+    bool bHasRunnerUp = false;
+    double dRunnerUp = 0.0;
+    if (nCount >= 2) {
+        dRunnerUp = EntryValue(1);
+        bHasRunnerUp = true;
+    }
+    if (bCounts && (!bHasRunnerUp || NotBeyond(dRunnerUp, dValue))) {
+        dRunnerUp = dValue;
+        bHasRunnerUp = true;
+    }
+    if (bHasRunnerUp && !(m_bLowest ? IsGreater(dRunnerUp, dBest) : IsGreater(dBest, dRunnerUp))) {
+        return false;
+    }
+    nExtremeBar = static_cast<int>(EntryBar(0));
+    dExtreme = dBest;
+    return true;
+}
+
+inline void CSlidingExtreme::SetPending(int nBar, double dValue) {
+    if (!m_bLoaded) Load();
+    if (m_pRing == nullptr) return;
+    m_dPendingBar = nBar;
+    m_dPendingValue = dValue;
+}
