@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "index/compiler/CompiledFormula.h"
 #include "index/functions/OperandEvaluator.h"
@@ -86,74 +87,93 @@ struct DenseRun {
           n(call.n) {}
 };
 
-// MA from a bar at least n - 1 into the data whose state moves on.
+// MA from a bar at least n - 1 into the data whose state moves on. The loop keeps
+// only the sum in registers; the bars of the state and the "evaluated" bytes follow
+// from how many bars it went through, and are written once at the end.
 int SlideAverage(const DenseRun& run, WindowState& state, int nBar) {
-    // Locals rather than members: the stores below could otherwise alias them.
-    const double* pX = run.pX;
-    double* pOut = run.pOut;
-    uint8_t* pDone = run.pDone;
-    const int nXFirst = run.nXFirst;
-    const int nFirst = run.nFirst;
-    const int nLast = run.nLast;
-    const int n = run.n;
-    const double dN = n;
-    double dPreviousBar = state.dPreviousBar;
-    double dPrevious = state.dPrevious;
-    double dLastBar = state.dLastBar;
+    const int nCount = run.nLast - nBar + 1;
+    if (nCount < 1) return nBar;
+    const double* pEntering = run.pX + (nBar - run.nXFirst);
+    const double* pLeaving = pEntering - run.n;
+    double* pOut = run.pOut + (nBar - run.nFirst);
+    const double dN = run.n;
     double dLast = state.dLast;
-    for (; nBar <= nLast; ++nBar) {
-        const double dX = pX[nBar - nXFirst];
-        const double dLeaving = pX[nBar - n - nXFirst];
-        dPreviousBar = dLastBar;
+    double dPrevious = dLast;
+    bool bStored = true;  // the last bar gone through stored its sum
+    int k = 0;
+    while (k < nCount) {
+        const double dX = pEntering[k];
+        const double dLeaving = pLeaving[k];
         dPrevious = dLast;
-        pDone[nBar - nFirst] = 1;
         if (IsInvalid(dX) || IsInvalid(dLeaving)) {
-            pOut[nBar++ - nFirst] = INVALID_VALUE;
+            pOut[k++] = INVALID_VALUE;
+            bStored = false;
             break;
         }
         dLast = SlideWindowSum(dLast, dLeaving, dX);
-        dLastBar = nBar;
-        pOut[nBar - nFirst] = dLast / dN;
-        if (!HasValue(dLast)) {
-            ++nBar;
-            break;
-        }
+        pOut[k++] = dLast / dN;
+        if (!HasValue(dLast)) break;
     }
-    state = {dPreviousBar, dPrevious, dLastBar, dLast};
-    return nBar;
+    std::memset(run.pDone + (nBar - run.nFirst), 1, static_cast<size_t>(k));
+    // Bar b's state is (previous: b - 1, last: b), and the state that came in had
+    // its last bar at nBar - 1; a bar that stored nothing leaves the last bar as it
+    // was and makes it the previous one too.
+    const int nLastThrough = nBar + k - 1;
+    state.dPreviousBar = static_cast<double>(nLastThrough - 1);
+    state.dPrevious = dPrevious;
+    state.dLastBar = static_cast<double>(bStored ? nLastThrough : nLastThrough - 1);
+    state.dLast = dLast;  // unchanged by a bar that stored nothing
+    return nBar + k;
 }
 
-// SUM from a bar with a valid x whose state moves on with a finite sum.
+// SUM from a bar with a valid x whose state moves on with a finite sum. Over the
+// first n bars of the data the window is clamped to the bars that exist; from bar n
+// on a bar always leaves it, and the loop keeps only the sum in registers, as
+// SlideAverage does. An invalid x leaves the state as it was.
 int SlideSum(const DenseRun& run, WindowState& state, int nBar) {
-    // Locals, as in SlideAverage: the byte stores could otherwise alias the run.
-    const double* pX = run.pX;
-    double* pOut = run.pOut;
-    uint8_t* pDone = run.pDone;
-    const int nXFirst = run.nXFirst;
-    const int nFirst = run.nFirst;
-    const int nLast = run.nLast;
     const int n = run.n;
-    WindowState s = state;
-    for (; nBar <= nLast; ++nBar) {
-        const double dX = pX[nBar - nXFirst];
-        pDone[nBar - nFirst] = 1;
+    for (; nBar <= run.nLast && nBar < n; ++nBar) {
+        const double dX = run.pX[nBar - run.nXFirst];
+        run.pDone[nBar - run.nFirst] = 1;
         if (IsInvalid(dX)) {
-            pOut[nBar++ - nFirst] = INVALID_VALUE;
-            break;
+            run.pOut[nBar - run.nFirst] = INVALID_VALUE;
+            return nBar + 1;
         }
-        s.MoveOn();
-        const int nWindow = std::min(n, nBar + 1);
-        const double dLeaving = nBar - nWindow < 0 ? INVALID_VALUE : pX[nBar - nWindow - nXFirst];
-        const double dSum = AddToWindowSum(s.dLast, dX, IsInvalid(dLeaving) ? 0.0 : dLeaving);
-        s.Store(nBar, dSum);
-        pOut[nBar - nFirst] = dSum;
-        if (!std::isfinite(dSum)) {
-            ++nBar;
-            break;
-        }
+        state.MoveOn();
+        const double dSum = AddToWindowSum(state.dLast, dX, 0.0);
+        state.Store(nBar, dSum);
+        run.pOut[nBar - run.nFirst] = dSum;
+        if (!std::isfinite(dSum)) return nBar + 1;
     }
-    state = s;
-    return nBar;
+    const int nCount = run.nLast - nBar + 1;
+    if (nCount < 1) return nBar;
+    const double* pEntering = run.pX + (nBar - run.nXFirst);
+    const double* pLeaving = pEntering - n;
+    double* pOut = run.pOut + (nBar - run.nFirst);
+    double dLast = state.dLast;
+    double dPrevious = dLast;
+    int nStored = 0;  // bars that stored their sum
+    int k = 0;
+    while (k < nCount) {
+        const double dX = pEntering[k];
+        if (IsInvalid(dX)) {
+            pOut[k++] = INVALID_VALUE;
+            break;
+        }
+        const double dLeaving = pLeaving[k];
+        dPrevious = dLast;
+        dLast = AddToWindowSum(dLast, dX, IsInvalid(dLeaving) ? 0.0 : dLeaving);
+        pOut[k++] = dLast;
+        ++nStored;
+        if (!std::isfinite(dLast)) break;
+    }
+    std::memset(run.pDone + (nBar - run.nFirst), 1, static_cast<size_t>(k));
+    if (nStored > 0) {
+        const int nLastStored = nBar + nStored - 1;
+        state = {static_cast<double>(nLastStored - 1), dPrevious, static_cast<double>(nLastStored),
+                 dLast};
+    }
+    return nBar + k;
 }
 
 // COUNT from a bar whose state moves on; a count always moves on.
